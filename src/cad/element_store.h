@@ -1,0 +1,49 @@
+// The elements of one model, by id, in the order they were first added (ids only grow, so
+// id order is that order), with the range of each kept in a spatial index. The store does
+// not compute ranges itself: its owner (Drawing) does, because a dimension's range depends
+// on the design file's styles.
+#pragma once
+
+#include <map>
+
+#include "cad/spatial_index.h"
+#include "host/element.h"
+#include "host/geometry.h"
+
+namespace zkl::cad {
+
+class ElementStore {
+public:
+    struct Entry {
+        Element element;
+        Range range;
+    };
+    using Map = std::map<ElementId, Entry>;
+
+    // Gives the element the next free id (written into `element`) and stores it.
+    ElementId Add(Element& element, const Range& range);
+    // Stores an element under the id it carries (loading a file, undoing a removal).
+    // Throws HostError when the id is 0 or already taken.
+    void Insert(const Element& element, const Range& range);
+    void Replace(const Element& element, const Range& range);
+    void Remove(ElementId id);
+
+    const Element* Find(ElementId id) const;
+    // Throws HostError naming the id when there is no such element.
+    const Element& Get(ElementId id) const;
+    const Range& RangeOf(ElementId id) const;
+
+    std::size_t Size() const { return entries_.size(); }
+    bool Empty() const { return entries_.empty(); }
+    const Map& Entries() const { return entries_; }
+    const SpatialIndex& Index() const { return index_; }
+    // The union of all ranges; a zero range at the origin when empty.
+    Range Extent() const;
+
+private:
+    Map entries_;
+    SpatialIndex index_;
+    ElementId nextId_ = 1;
+};
+
+}  // namespace zkl::cad
