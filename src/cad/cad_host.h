@@ -1,0 +1,197 @@
+// CadHost: our drawing engine as the labeller's host. It owns one Drawing (the design file,
+// the active model and the attachments) and the session around it: the undo journal, the
+// selection and highlight, the fence, the input source and queued data points, the drag
+// of the "move" key-in, the transient display, status fields, messages and message boxes.
+//
+// Coordinates are active-model drawing units unless an operation says otherwise; elements
+// of an attachment keep their own model's coordinates and carry their model id. The input
+// source and the prompter are shared with whoever supplies them (GUI, CLI, test).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cad/drawing.h"
+#include "cad/element_geometry.h"
+#include "cad/fence.h"
+#include "cad/input_source.h"
+#include "cad/prompter.h"
+#include "cad/undo_journal.h"
+#include "host/host.h"
+
+namespace zkl::cad {
+
+// The state of the "move" key-in: the selected elements follow the cursor from the base
+// point. The base point is the first data point queued after the key-in.
+struct DragState {
+    std::vector<ElementId> elements;
+    std::optional<Point> basePoint;
+    int view = 1;
+};
+
+class CadHost : public Host {
+public:
+    explicit CadHost(Drawing drawing);
+
+    Drawing& GetDrawing() { return drawing_; }
+    const Drawing& GetDrawing() const { return drawing_; }
+
+    // ---- Design file --------------------------------------------------------------------
+    std::vector<Level> Levels() const override;
+    Level FindLevel(std::string_view name) const override;
+    Level CreateLevel(std::string_view name) override;
+    void CommitLevels() override;
+    std::vector<TextStyle> TextStyles() const override;
+    TextStyle FindTextStyle(std::string_view name) const override;
+    std::vector<DimensionStyle> DimensionStyles() const override;
+    DimensionStyle FindDimensionStyle(std::string_view name) const override;
+    LineStyle FindLineStyle(std::string_view name) const override;
+
+    // How often CommitLevels was called.
+    int LevelCommitCount() const { return levelCommits_; }
+
+    // ---- Active model -------------------------------------------------------------------
+    ElementId AddElement(Element& element) override;
+    void RemoveElement(const Element& element) override;
+    void RewriteElement(const Element& element) override;
+    Element GetElement(ModelId model, ElementId id) const override;
+    std::vector<Element> Scan(const ScanCriteria& criteria) const override;
+
+    void ClearSelection() override;
+    void SelectElement(const Element& element) override;
+    std::vector<ElementId> SelectedElements() const override { return selection_; }
+    void SetHighlight(const Element& element, bool on) override;
+    const std::set<std::pair<ModelId, ElementId>>& Highlighted() const { return highlighted_; }
+
+    UndoJournal& Journal() { return journal_; }
+    const UndoJournal& Journal() const { return journal_; }
+
+    // ---- Models and attachments ---------------------------------------------------------
+    std::vector<AttachmentInfo> Attachments() const override;
+    bool IsAttachedReference(ModelId model) const override;
+    AttachmentInfo Attachment(ModelId model) const override;
+    double ActiveUnitFactor() const override { return drawing_.activeUnitFactor; }
+
+    // ---- Element geometry ---------------------------------------------------------------
+    Range ElementRange(const Element& element) const override;
+    Range TextBox(const Element& text) const override;
+    std::vector<Point> Intersections(const Element& line, const Element& other,
+                                     const Matrix3d& view = Matrix3d::Identity()) const override;
+    double EllipseLength(const Element& ellipse) const override;
+    Point EllipsePointAtDistance(const Element& ellipse, double distance) const override;
+
+    PropertyHandler GetPropertyHandler(const Element& element) const override;
+
+    // ---- Fence --------------------------------------------------------------------------
+    FenceModes GetFenceModes() const override { return drawing_.fenceModes; }
+    void SetFenceModes(const FenceModes& modes) override { drawing_.fenceModes = modes; }
+    void ClearFence() override;
+    void DefineFenceFromElement(const Element& element, int view) override;
+    void DefineFenceFromPoints(const std::vector<Point>& points, int view) override;
+    std::vector<Element> FenceContents() const override;
+    bool FenceHasContents() const override;
+    const Fence& CurrentFence() const { return fence_; }
+
+    // ---- Interaction --------------------------------------------------------------------
+    void SendKeyin(std::string_view keyin) override;
+    // Every key-in text as it was sent, in order.
+    const std::vector<std::string>& KeyinLog() const { return keyinLog_; }
+    const std::optional<DragState>& Drag() const { return drag_; }
+
+    void SetInputSource(std::shared_ptr<InputSource> source);
+    Input WaitForInput() override;
+    // While a "move" waits for its base point the data point becomes that base point;
+    // otherwise it is the next input WaitForInput delivers.
+    void QueueDataPoint(const Point& point, int view) override;
+    int LastInputView() const override { return lastInputView_; }
+
+    std::optional<Element> LocateElement(const Point& point, int view) const override;
+    // The pick tolerance in active-model units; without one set, 1% of the view's width.
+    void SetPickTolerance(double distance);
+    double PickTolerance(int view) const;
+
+    ViewArea GetViewArea(int view) const override { return drawing_.View(view); }
+    void SetViewArea(int view, const ViewArea& area) override { drawing_.View(view) = area; }
+    Point ViewReferencePoint(int view) const override { return drawing_.View(view).Centre(); }
+    // Scales the area in x and y; the view's depth is left as it is.
+    void ZoomView(int view, const Point& about, double factor) override;
+    void RedrawView(int view) override;
+    int RedrawCount(int view) const;
+
+    // Shows these elements in place of any shown before.
+    void ShowTransient(const std::vector<Element>& elements) override { transient_ = elements; }
+    void ClearTransient() override { transient_.clear(); }
+    const std::vector<Element>& Transient() const { return transient_; }
+    void SetDrawingAidHints(const DrawingAidHints& hints) override { drawingAidHints_ = hints; }
+    const std::optional<DrawingAidHints>& GetDrawingAidHints() const { return drawingAidHints_; }
+
+    void ShowStatus(StatusField field, std::string_view text) override;
+    const std::string& Status(StatusField field) const;
+    void PostMessage(const Message& message) override { messages_.push_back(message); }
+    const std::vector<Message>& Messages() const { return messages_; }
+    void ShowMessageBox(std::string_view title, std::string_view text) override;
+    void SetPrompter(std::shared_ptr<Prompter> prompter);
+    const std::shared_ptr<Prompter>& GetPrompter() const { return prompter_; }
+
+    std::string KeyinArguments() const override { return keyinArguments_; }
+    void SetKeyinArguments(std::string arguments) { keyinArguments_ = std::move(arguments); }
+    void StartDefaultCommand() override;
+    int DefaultCommandCount() const { return defaultCommands_; }
+
+    // ---- Active symbology -----------------------------------------------------------------
+    int ActiveColour() const override { return drawing_.activeSymbology.colour; }
+    std::string ActiveLineStyle() const override { return drawing_.activeSymbology.lineStyle; }
+    int ActiveWeight() const override { return drawing_.activeSymbology.weight; }
+    std::string ActiveLevelName() const override { return drawing_.activeSymbology.level; }
+
+    std::string MacroProperty(std::string_view object, std::string_view property) const override;
+
+private:
+    // Calls visit(id) for each element of `model` the fence takes in, in no particular
+    // order, until visit returns false; returns false when stopped early.
+    bool VisitFenceTakesIn(ModelId model, const std::function<bool(ElementId)>& visit) const;
+    // The models whose elements the fence and locate see: the active one, then the
+    // displayed attachments in order.
+    std::vector<ModelId> VisibleModels() const;
+    // The outline of an element of `model` in active-model coordinates.
+    Outline ActiveOutline(const Element& element, ModelId model) const;
+    const Element& ActiveModelElementToChange(const Element& element, const char* change) const;
+    void EndDrag() { drag_.reset(); }
+    void UndoLastStep();
+    void RedoLastStep();
+    void ForgetMissingElements();
+
+    Drawing drawing_;
+    UndoJournal journal_;
+    int levelCommits_ = 0;
+
+    std::vector<ElementId> selection_;
+    std::set<std::pair<ModelId, ElementId>> highlighted_;
+    Fence fence_;
+
+    std::vector<std::string> keyinLog_;
+    std::optional<DragState> drag_;
+    std::shared_ptr<InputSource> inputSource_;
+    std::deque<Input> queuedDataPoints_;
+    int lastInputView_ = 1;
+    std::optional<double> pickTolerance_;
+
+    std::array<int, ViewCount> redraws_{};
+    std::vector<Element> transient_;
+    std::optional<DrawingAidHints> drawingAidHints_;
+    std::array<std::string, 2> status_;
+    std::vector<Message> messages_;
+    std::shared_ptr<Prompter> prompter_;
+    std::string keyinArguments_;
+    int defaultCommands_ = 0;
+};
+
+}  // namespace zkl::cad

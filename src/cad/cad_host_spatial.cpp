@@ -1,0 +1,170 @@
+// CadHost: the fence and locate, the two queries that see the active model and its
+// displayed attachments together in active-model coordinates. Both find candidates through
+// each model's R-tree and then test the exact outline.
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+#include "cad/cad_host.h"
+
+namespace zkl::cad {
+
+namespace {
+
+DimensionStyleLookup StylesOf(const Drawing& drawing) {
+    return [&drawing](const std::string& name) { return drawing.DimensionStyleOrDefault(name); };
+}
+
+// The x-y range of points after a transform; a query box for another model's R-tree.
+Range TransformedRange(const std::vector<Point>& points, const Transform3d& transform) {
+    Range range = Range::FromPoint(transform.Apply(points.front()));
+    for (const Point& point : points) range.Extend(transform.Apply(point));
+    return range;
+}
+
+std::vector<Point> Corners2d(const Range& range) {
+    return {range.low,
+            {range.high.x, range.low.y, range.low.z},
+            {range.high.x, range.high.y, range.low.z},
+            {range.low.x, range.high.y, range.low.z}};
+}
+
+// Drops the closing vertex: the fence keeps an open ring.
+std::vector<Point> OpenRing(std::vector<Point> points) {
+    if (points.size() > 1 && points.front() == points.back()) points.pop_back();
+    return points;
+}
+
+}  // namespace
+
+std::vector<ModelId> CadHost::VisibleModels() const {
+    std::vector<ModelId> models{ActiveModelId};
+    for (ModelId model = 1; model < drawing_.ModelCount(); ++model)
+        if (drawing_.AttachmentOf(model).displayed) models.push_back(model);
+    return models;
+}
+
+Outline CadHost::ActiveOutline(const Element& element, ModelId model) const {
+    Outline outline = ElementOutline(element, StylesOf(drawing_));
+    if (model != ActiveModelId) outline.ApplyTransform(drawing_.AttachmentOf(model).toActive);
+    return outline;
+}
+
+// ---- Fence ------------------------------------------------------------------------------
+
+void CadHost::ClearFence() { fence_.polygon.clear(); }
+
+void CadHost::DefineFenceFromElement(const Element& element, int view) {
+    drawing_.View(view);  // the fence is drawn in a view, which must exist
+    std::vector<Point> polygon = element.type == ElementType::Shape ? OpenRing(element.Linear().vertices)
+                                                                    : Corners2d(drawing_.RangeOf(element));
+    if (element.model != ActiveModelId) {
+        const Transform3d& toActive = drawing_.AttachmentOf(element.model).toActive;
+        for (Point& point : polygon) point = toActive.Apply(point);
+    }
+    if (polygon.size() < 3)
+        throw HostError("a fence cannot be defined from " + element.Describe() +
+                        ": it has fewer than three corners");
+    fence_.polygon = std::move(polygon);
+}
+
+void CadHost::DefineFenceFromPoints(const std::vector<Point>& points, int view) {
+    drawing_.View(view);
+    std::vector<Point> polygon = OpenRing(points);
+    if (polygon.size() < 3)
+        throw HostError("a fence needs at least three points, " + std::to_string(polygon.size()) +
+                        " were given");
+    fence_.polygon = std::move(polygon);
+}
+
+bool CadHost::VisitFenceTakesIn(ModelId model, const std::function<bool(ElementId)>& visit) const {
+    const ElementStore& store = drawing_.Model(model);
+    const FenceModes modes = drawing_.fenceModes;
+    auto test = [&](ElementId id) {
+        if (!Fence::TakesIn(fence_.Relate(ActiveOutline(store.Get(id), model)), modes)) return true;
+        return visit(id);
+    };
+
+    // A void fence takes in what lies outside it, which the fence's bounds cannot narrow.
+    if (modes.outside) {
+        for (const auto& [id, entry] : store.Entries())
+            if (!test(id)) return false;
+        return true;
+    }
+    const Range bounds =
+        model == ActiveModelId
+            ? fence_.Bounds()
+            : TransformedRange(fence_.polygon, drawing_.AttachmentOf(model).toActive.Inverse());
+    return store.Index().Query(bounds, test);
+}
+
+std::vector<Element> CadHost::FenceContents() const {
+    if (!fence_.Defined()) throw HostError("no fence is defined");
+    std::vector<Element> contents;
+    for (ModelId model : VisibleModels()) {
+        std::vector<ElementId> ids;
+        VisitFenceTakesIn(model, [&](ElementId id) {
+            ids.push_back(id);
+            return true;
+        });
+        std::sort(ids.begin(), ids.end());
+        const ElementStore& store = drawing_.Model(model);
+        for (ElementId id : ids) {
+            contents.push_back(store.Get(id));
+            contents.back().model = model;
+        }
+    }
+    return contents;
+}
+
+bool CadHost::FenceHasContents() const {
+    if (!fence_.Defined()) throw HostError("no fence is defined");
+    for (ModelId model : VisibleModels())
+        if (!VisitFenceTakesIn(model, [](ElementId) { return false; })) return true;
+    return false;
+}
+
+// ---- Locate -----------------------------------------------------------------------------
+
+void CadHost::SetPickTolerance(double distance) {
+    if (!(distance > 0.0))
+        throw HostError("the pick tolerance must be greater than 0, not " + DoubleToText(distance));
+    pickTolerance_ = distance;
+}
+
+double CadHost::PickTolerance(int view) const {
+    const ViewArea& area = drawing_.View(view);
+    return pickTolerance_ ? *pickTolerance_ : 0.01 * std::abs(area.extent.x);
+}
+
+std::optional<Element> CadHost::LocateElement(const Point& point, int view) const {
+    const double tolerance = PickTolerance(view);
+    const Range probe{{point.x - tolerance, point.y - tolerance, point.z},
+                      {point.x + tolerance, point.y + tolerance, point.z}};
+
+    struct Hit {
+        double distance;
+        ModelId model;
+        ElementId id;
+    };
+    std::optional<Hit> best;
+    for (ModelId model : VisibleModels()) {
+        const ElementStore& store = drawing_.Model(model);
+        const Range query =
+            model == ActiveModelId
+                ? probe
+                : TransformedRange(Corners2d(probe), drawing_.AttachmentOf(model).toActive.Inverse());
+        store.Index().Query(query, [&](ElementId id) {
+            const double distance = DistanceToOutline2d(point, ActiveOutline(store.Get(id), model));
+            // Equal distances go to the active model first, then to the lower id.
+            const Hit hit{distance, model, id};
+            auto key = [](const Hit& h) { return std::tie(h.distance, h.model, h.id); };
+            if (distance <= tolerance && (!best || key(hit) < key(*best))) best = hit;
+            return true;
+        });
+    }
+    if (!best) return std::nullopt;
+    return GetElement(best->model, best->id);
+}
+
+}  // namespace zkl::cad
