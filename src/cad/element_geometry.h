@@ -39,4 +39,9 @@ Range ElementRange(const Element& element, const DimensionStyleLookup& styles);
 // locate the element nearest a data point.
 double DistanceToOutline2d(const Point& p, const Outline& outline);
 
+// The pieces the fence and locate share: the distance from a point to a segment in x and y,
+// and the exact range of an ellipse (its extreme points along each world axis).
+double DistanceToSegment2d(const Point& p, const Segment& segment);
+Range EllipseRange(const EllipseGeometry& ellipse);
+
 }  // namespace zkl::cad

@@ -1,0 +1,94 @@
+#include "cad/fence.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "cad/intersections.h"
+
+namespace zkl::cad {
+
+namespace {
+
+double Orientation(const Point& a, const Point& b, const Point& c) {
+    return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+}
+
+// Whether two segments meet in x-y, touching and collinear overlap included, within `slack`.
+bool SegmentsMeet2d(const Segment& s, const Segment& t, double slack) {
+    const double o1 = Orientation(s.a, s.b, t.a), o2 = Orientation(s.a, s.b, t.b);
+    const double o3 = Orientation(t.a, t.b, s.a), o4 = Orientation(t.a, t.b, s.b);
+    if (((o1 < 0 && o2 > 0) || (o1 > 0 && o2 < 0)) && ((o3 < 0 && o4 > 0) || (o3 > 0 && o4 < 0))) return true;
+    return DistanceToSegment2d(t.a, s) <= slack || DistanceToSegment2d(t.b, s) <= slack ||
+           DistanceToSegment2d(s.a, t) <= slack || DistanceToSegment2d(s.b, t) <= slack;
+}
+
+}  // namespace
+
+Range Fence::Bounds() const {
+    if (polygon.empty()) return {};
+    Range range = Range::FromPoint(polygon.front());
+    for (const Point& p : polygon) range.Extend(p);
+    return range;
+}
+
+FenceRelation Fence::Relate(const Outline& outline) const {
+    if (!Defined() || outline.Empty()) return FenceRelation::Outside;
+
+    const Range bounds = Bounds();
+    const double size = std::max({1.0, std::abs(bounds.low.x), std::abs(bounds.low.y),
+                                  std::abs(bounds.high.x), std::abs(bounds.high.y)});
+    // Touching is decided to within rounding of the fence's coordinates.
+    const double slack = 1e-9 * size;
+
+    std::vector<Segment> edges;
+    for (std::size_t i = 0; i < polygon.size(); ++i)
+        edges.push_back({polygon[i], polygon[(i + 1) % polygon.size()]});
+    auto crossesBoundary = [&](const Segment& segment) {
+        return std::any_of(edges.begin(), edges.end(),
+                           [&](const Segment& edge) { return SegmentsMeet2d(edge, segment, slack); });
+    };
+
+    // A part that does not meet the boundary lies wholly on one side of it, so any one of
+    // its points tells which.
+    bool anyInside = false;
+    bool anyOutside = false;
+    auto note = [&](const Point& p) { (PointInPolygon2d(p, polygon) ? anyInside : anyOutside) = true; };
+
+    for (const Segment& segment : outline.segments) {
+        if (crossesBoundary(segment)) return FenceRelation::Overlaps;
+        note(segment.a);
+    }
+    for (const EllipseGeometry& ellipse : outline.ellipses) {
+        for (const Segment& edge : edges)
+            if (!IntersectSegmentEllipse(edge.a, edge.b, ellipse).empty()) return FenceRelation::Overlaps;
+        note(EllipsePointAtAngle(ellipse, 0));
+    }
+    for (const auto& solid : outline.solids) {
+        for (std::size_t i = 0; i < solid.size(); ++i)
+            if (crossesBoundary({solid[i], solid[(i + 1) % solid.size()]})) return FenceRelation::Overlaps;
+        // Unlike a closed outline, a solid that surrounds the fence covers it.
+        if (PointInPolygon2d(polygon.front(), {solid.begin(), solid.end()})) return FenceRelation::Overlaps;
+        note(solid.front());
+    }
+    if (anyInside && anyOutside) return FenceRelation::Overlaps;
+    return anyInside ? FenceRelation::Inside : FenceRelation::Outside;
+}
+
+bool Fence::TakesIn(FenceRelation relation, const FenceModes& modes) {
+    if (relation == FenceRelation::Overlaps) return modes.overlap;
+    return relation == (modes.outside ? FenceRelation::Outside : FenceRelation::Inside);
+}
+
+bool PointInPolygon2d(const Point& p, const std::vector<Point>& polygon) {
+    // Even-odd crossing count of a ray towards +x.
+    bool inside = false;
+    for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
+        const Point& a = polygon[i];
+        const Point& b = polygon[j];
+        if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y))
+            inside = !inside;
+    }
+    return inside;
+}
+
+}  // namespace zkl::cad
