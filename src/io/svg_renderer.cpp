@@ -1,0 +1,241 @@
+#include "io/svg_renderer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "cad/dimension_graphics.h"
+#include "cad/text_metrics.h"
+#include "io/svg_symbology.h"
+#include "io/svg_writer.h"
+
+namespace zkl::io {
+
+namespace {
+
+const char* ClassOf(ElementType type) {
+    switch (type) {
+        case ElementType::Cell:
+            return "cell";
+        case ElementType::Line:
+            return "line";
+        case ElementType::LineString:
+            return "line-string";
+        case ElementType::Shape:
+            return "shape";
+        case ElementType::Ellipse:
+            return "ellipse";
+        case ElementType::Text:
+            return "text";
+        case ElementType::Dimension:
+            return "dimension";
+    }
+    return "element";
+}
+
+// A class attribute is a list of tokens, so a cell name with spaces would become several.
+std::string ClassToken(const std::string& name) {
+    std::string token = name;
+    std::replace_if(
+        token.begin(), token.end(), [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; },
+        '_');
+    return token;
+}
+
+// Writes the elements of the picture, already in active-model coordinates, and keeps the
+// range of everything it drew for the view box.
+class BodyWriter {
+public:
+    explicit BodyWriter(const cad::Drawing& drawing) : drawing_(drawing) {}
+
+    // toActive is null for the active model, whose coordinates need no change.
+    void WriteModel(const cad::ElementStore& model, const Transform3d* toActive) {
+        for (const auto& [id, entry] : model.Entries()) WriteElement(entry.element, toActive, 1);
+    }
+
+    void Open(const std::string& startTag) { body_ += startTag + "\n"; }
+    void Close() { body_ += "</g>\n"; }
+
+    const std::string& Body() const { return body_; }
+    bool HasExtent() const { return hasExtent_; }
+    const Range& Extent() const { return extent_; }
+
+private:
+    // Dimension terminators drawn as shapes are arrow heads and are filled.
+    void WriteElement(const Element& element, const Transform3d* toActive, int depth,
+                      bool fillShapes = false) {
+        std::string classes = ClassOf(element.type);
+        if (element.IsCell() && !element.Cell().name.empty())
+            classes += " " + ClassToken(element.Cell().name);
+        std::string group = Indent(depth) + "<g" + Attribute("class", classes);
+        if (element.id != NoElementId) group += Attribute("data-id", std::to_string(element.id));
+        if (element.IsCell()) group += Attribute("data-name", element.Cell().name);
+        body_ += group + ">\n";
+
+        if (element.IsCell()) {
+            for (const Element& component : element.Cell().components)
+                WriteElement(component, toActive, depth + 1);
+        } else if (element.IsDimension()) {
+            // Graphics are built in the dimension's own model, where its style's text size
+            // applies, and then moved like any other element.
+            const DimensionStyle style = drawing_.DimensionStyleOrDefault(element.Dimension().style);
+            for (const Element& graphic : cad::DimensionGraphics(element, style))
+                WriteElement(graphic, toActive, depth + 1, true);
+        } else if (toActive != nullptr) {
+            Element moved = element;
+            moved.ApplyTransform(*toActive);
+            WritePrimitive(moved, depth + 1, fillShapes);
+        } else {
+            WritePrimitive(element, depth + 1, fillShapes);
+        }
+        body_ += Indent(depth) + "</g>\n";
+    }
+
+    void WritePrimitive(const Element& element, int depth, bool fillShapes) {
+        if (element.IsText()) return WriteText(element, depth);
+        if (element.IsEllipse()) return WriteEllipse(element, depth);
+        if (element.IsLinear()) return WriteLinear(element, depth, fillShapes);
+    }
+
+    void WriteLinear(const Element& element, int depth, bool fillShapes) {
+        std::vector<Point> vertices = element.Linear().vertices;
+        if (vertices.size() < 2) return;
+        for (const Point& vertex : vertices) Include(vertex);
+        std::string tag;
+        if (element.type == ElementType::Line && vertices.size() == 2) {
+            tag = "<line" + Attribute("x1", vertices[0].x) + Attribute("y1", vertices[0].y) +
+                  Attribute("x2", vertices[1].x) + Attribute("y2", vertices[1].y);
+        } else if (element.type == ElementType::Shape) {
+            // A polygon closes itself; the repeated first vertex would only add a null edge.
+            if (vertices.size() > 2 && vertices.front() == vertices.back()) vertices.pop_back();
+            tag = "<polygon" + Attribute("points", PointList(vertices));
+            if (fillShapes) tag += Attribute("fill", ColourOf(element.symbology.colour));
+        } else {
+            tag = "<polyline" + Attribute("points", PointList(vertices));
+        }
+        body_ += Indent(depth) + tag + Stroke(element.symbology) + "/>\n";
+    }
+
+    void WriteEllipse(const Element& element, int depth) {
+        const EllipseGeometry& ellipse = element.Ellipse();
+        // The ellipse as seen from above is the image of the unit circle under M, whose
+        // columns are the scaled local axes. Its semi-axes and their direction come from
+        // the eigen-decomposition of M M^T; that also covers mirrored and tilted ellipses.
+        const Point u = ellipse.rotation.Column(0) * ellipse.primaryRadius;
+        const Point v = ellipse.rotation.Column(1) * ellipse.secondaryRadius;
+        const double p = u.x * u.x + v.x * v.x;
+        const double r = u.y * u.y + v.y * v.y;
+        const double q = u.x * u.y + v.x * v.y;
+        const double mean = (p + r) / 2;
+        const double spread = std::hypot((p - r) / 2, q);
+        const double major = std::sqrt(mean + spread);
+        const double minor = std::sqrt(std::max(mean - spread, 0.0));
+        const double angle = 0.5 * std::atan2(2 * q, p - r) * 180.0 / Pi;
+        const Point& centre = ellipse.centre;
+
+        const double halfWidth = std::sqrt(p);
+        const double halfHeight = std::sqrt(r);
+        Include(centre - Point{halfWidth, halfHeight, 0});
+        Include(centre + Point{halfWidth, halfHeight, 0});
+
+        std::string tag = "<ellipse" + Attribute("cx", centre.x) + Attribute("cy", centre.y) +
+                          Attribute("rx", major) + Attribute("ry", minor);
+        if (FormatNumber(angle) != "0")
+            tag += Attribute("transform", "rotate(" + FormatNumber(angle) + " " + FormatNumber(centre.x) +
+                                              " " + FormatNumber(centre.y) + ")");
+        body_ += Indent(depth) + tag + Stroke(element.symbology) + "/>\n";
+    }
+
+    void WriteText(const Element& element, int depth) {
+        const TextGeometry& text = element.Text();
+        if (!(text.height > 0.0)) return;  // no box to fill
+        const auto corners = cad::TextCorners(text);
+        for (const Point& corner : corners) Include(corner);
+        const double boxWidth = cad::GlyphCount(text.text) * text.width;
+        // Glyphs are laid out with y pointing down; the matrix puts the baseline start on
+        // the box's bottom-left corner, runs it along the text's x axis and turns "down"
+        // into the text's -y axis, which undoes the sheet's flip for the glyphs alone.
+        const Point along = text.rotation.Column(0);
+        const Point up = text.rotation.Column(1);
+        const std::string matrix = "matrix(" + FormatNumber(along.x) + " " + FormatNumber(along.y) + " " +
+                                   FormatNumber(-up.x) + " " + FormatNumber(-up.y) + " " +
+                                   FormatNumber(corners[0].x) + " " + FormatNumber(corners[0].y) + ")";
+        std::string tag = "<text" + Attribute("transform", matrix) + Attribute("font-family", "monospace") +
+                          Attribute("font-size", text.height);
+        if (boxWidth > 0.0)
+            tag += Attribute("textLength", boxWidth) + Attribute("lengthAdjust", "spacingAndGlyphs");
+        tag += Attribute("xml:space", "preserve") + Attribute("fill", ColourOf(element.symbology.colour));
+        body_ += Indent(depth) + tag + ">" + EscapeXml(text.text) + "</text>\n";
+    }
+
+    std::string Stroke(const Symbology& symbology) const {
+        std::string attributes = Attribute("stroke", ColourOf(symbology.colour)) +
+                                 Attribute("stroke-width", StrokeWidthOf(symbology.weight));
+        const std::string dashes = DashArrayOf(drawing_.lineStyles, symbology.lineStyle);
+        if (!dashes.empty()) attributes += Attribute("stroke-dasharray", dashes);
+        return attributes;
+    }
+
+    void Include(const Point& p) {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
+        if (!hasExtent_) {
+            extent_ = Range::FromPoint(p);
+            hasExtent_ = true;
+        } else {
+            extent_.Extend(p);
+        }
+    }
+
+    static std::string Indent(int depth) { return std::string(static_cast<std::size_t>(depth) * 2, ' '); }
+
+    const cad::Drawing& drawing_;
+    std::string body_;
+    Range extent_;
+    bool hasExtent_ = false;
+};
+
+}  // namespace
+
+std::string RenderSvg(const cad::Drawing& drawing, const SvgOptions& options) {
+    BodyWriter writer(drawing);
+    for (std::size_t i = 0; i < drawing.attachments.size(); ++i) {
+        const cad::Attachment& attachment = drawing.attachments[i];
+        if (!attachment.displayed) continue;
+        writer.Open("<g" + Attribute("class", "attachment") + Attribute("data-model", std::to_string(i + 1)) +
+                    Attribute("data-name", attachment.name) +
+                    Attribute("opacity", options.attachmentOpacity) + ">");
+        writer.WriteModel(attachment.model, &attachment.toActive);
+        writer.Close();
+    }
+    writer.Open("<g" + Attribute("class", "model") + ">");
+    writer.WriteModel(drawing.activeModel, nullptr);
+    writer.Close();
+
+    const Range extent = writer.HasExtent() ? writer.Extent() : Range{};
+    const double width = extent.high.x - extent.low.x;
+    const double height = extent.high.y - extent.low.y;
+    const double margin = std::max(options.minimumMargin, options.marginShare * std::max(width, height));
+    const double boxWidth = width + 2 * margin > 0.0 ? width + 2 * margin : 1.0;
+    const double boxHeight = height + 2 * margin > 0.0 ? height + 2 * margin : 1.0;
+    // The view box is in the flipped coordinates: drawing y becomes -y.
+    const double boxX = extent.low.x - margin;
+    const double boxY = -(extent.high.y + margin);
+    const double pixelsPerUnit = options.pixelSize / std::max(boxWidth, boxHeight);
+
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\"" +
+           Attribute("width", boxWidth * pixelsPerUnit) + Attribute("height", boxHeight * pixelsPerUnit) +
+           Attribute("viewBox", FormatNumber(boxX) + " " + FormatNumber(boxY) + " " + FormatNumber(boxWidth) +
+                                    " " + FormatNumber(boxHeight)) +
+           ">\n";
+    svg += "<rect" + Attribute("class", "background") + Attribute("x", boxX) + Attribute("y", boxY) +
+           Attribute("width", boxWidth) + Attribute("height", boxHeight) + Attribute("fill", "#ffffff") +
+           "/>\n";
+    svg += "<g" + Attribute("class", "sheet") + Attribute("transform", "scale(1 -1)") +
+           Attribute("fill", "none") + Attribute("stroke-linecap", "round") +
+           Attribute("stroke-linejoin", "round") + ">\n";
+    svg += writer.Body();
+    svg += "</g>\n</svg>\n";
+    return svg;
+}
+
+}  // namespace zkl::io
