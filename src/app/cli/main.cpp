@@ -6,6 +6,7 @@
 
 #include "app/cli/command.h"
 #include "app/cli/render_command.h"
+#include "app/cli/settings_command.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
 
     const std::vector<Command> commands{
         AddRenderCommand(program),
+        AddSettingsCommand(program),
     };
 
     try {
