@@ -11,65 +11,26 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/cli_runner.h"
 #include "io/svg_reading.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct CliResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using zkl::testing::CliResult;
+using zkl::testing::ReadFile;
 
 std::size_t LineCount(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
-// Each test works in its own folder, so tests may run in parallel.
-class Cli : public ::testing::Test {
+class Cli : public zkl::testing::CliTest {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ =
-            fs::temp_directory_path() / ("zkl_cli_test_" + std::to_string(::getpid()) + "_" + info->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    CliResult Run(const std::vector<std::string>& arguments) const {
-        std::string command = Quote(ZKL_CLI_PATH);
-        for (const std::string& argument : arguments) command += " " + Quote(argument);
-        command += " >" + Quote((folder_ / "stdout.txt").string()) + " 2>" +
-                   Quote((folder_ / "stderr.txt").string());
-        const int status = std::system(command.c_str());
-        CliResult result;
-        if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-        result.out = ReadFile(folder_ / "stdout.txt");
-        result.err = ReadFile(folder_ / "stderr.txt");
-        return result;
-    }
-
     fs::path Output(const std::string& name) const { return folder_ / name; }
 
     static std::string Data(const std::string& name) { return std::string(ZKL_TEST_DATA_DIR) + "/" + name; }
 
-    fs::path folder_;
 };
 
 TEST_F(Cli, RenderingTheExampleSheetWritesAnSvgPicture) {

@@ -8,57 +8,26 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+
+#include "app/cli_runner.h"
 #include <sstream>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct SettingsRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using SettingsRun = zkl::testing::CliResult;
+using zkl::testing::ReadFile;
 
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class SettingsCli : public ::testing::Test {
+class SettingsCli : public zkl::testing::CliTest {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::temp_directory_path() /
-                  ("zkl_settings_cli_test_" + std::to_string(::getpid()) + "_" + info->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    SettingsRun Run(const std::vector<std::string>& arguments) const {
-        std::string command = "cd " + Quote(folder_.string()) + " && " + Quote(ZKL_CLI_PATH) + " settings";
-        for (const std::string& argument : arguments) command += " " + Quote(argument);
-        command += " >stdout.txt 2>stderr.txt";
-        const int status = std::system(command.c_str());
-        SettingsRun result;
-        if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-        result.out = ReadFile(folder_ / "stdout.txt");
-        result.err = ReadFile(folder_ / "stderr.txt");
-        return result;
+    SettingsRun Run(std::vector<std::string> arguments) const {
+        arguments.insert(arguments.begin(), "settings");
+        return CliTest::Run(arguments);
     }
 
     static std::string Example() { return std::string(ZKL_EXAMPLES_DIR) + "/ZKL_Labeller.ini"; }
 
-    fs::path folder_;
 };
 
 TEST_F(SettingsCli, SettingsModeShowsTheGeneralPartAndItsRows) {
