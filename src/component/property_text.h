@@ -1,0 +1,25 @@
+// Reading plant-component properties as text. A component is often a cell whose properties
+// sit on its parts, so a read descends into the components of a cell, depth-first, and can
+// gather the distinct values of all parts (the two diameters of a reducer). Both reads
+// absorb every host failure: a property that cannot be read is simply missing.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "host/host.h"
+
+namespace zkl {
+
+// The property's text on the element, or, when it is missing there (or is "0" and
+// `acceptZero` is false), on its components. With `collectAll` every distinct value found
+// is returned, joined by "," without spaces, the element's own first. Never throws.
+std::string GetPropertyText(const Host& host, const Element& element, std::string_view accessString,
+                            bool acceptZero, bool collectAll);
+
+// What a picked object stands for: its EC class name (possibly empty), or one of
+// "PIPELINE", "SEG", "ISO", "SERVICE", "AREA", "UNIT", "EQUIPMENT", "UNKNOWN" decided by
+// the count of its access strings and by "EQUIPMENT_LOCATION". Never throws.
+std::string GetObjectClassName(const Host& host, const Element& element);
+
+}  // namespace zkl
