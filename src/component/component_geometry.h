@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/element.h"
@@ -30,6 +31,9 @@ struct ComponentInfo {
 // needed value is missing or not a number, HostError when the element's model has no
 // attachment.
 std::vector<Point> GetComponentPoints(mdlOPM_Labeller& module, const Element& element, const ItemRows& rows);
+// The same for a class keyword already found (compared exactly, case-sensitively).
+std::vector<Point> GetComponentPointsOfClass(mdlOPM_Labeller& module, const Element& element,
+                                             std::string_view componentClass);
 
 Point ReferenceToActivePoint(const Point& point, const AttachmentInfo& attachment);
 Point ActiveToReferencePoint(const Point& point, const AttachmentInfo& attachment);

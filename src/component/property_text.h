@@ -22,4 +22,14 @@ std::string GetPropertyText(const Host& host, const Element& element, std::strin
 // the count of its access strings and by "EQUIPMENT_LOCATION". Never throws.
 std::string GetObjectClassName(const Host& host, const Element& element);
 
+// GetPropertyText (first value only) converted to a number. Throws ConversionError naming
+// the property and the element when the text is empty or not a number.
+double GetPropertyNumber(const Host& host, const Element& element, std::string_view accessString,
+                         bool acceptZero);
+
+// The ConversionError message for a property value that is not what was needed:
+// "property LENGTH_EFFECTIVE of element 42 is '' (not a number)".
+std::string PropertyValueProblem(const Element& element, std::string_view accessString, std::string_view text,
+                                 std::string_view problem);
+
 }  // namespace zkl

@@ -1,0 +1,60 @@
+// Wildcard patterns of item rows and grid-cell names: each rule, whole-text matching, case,
+// and a mistyped "[" that must never match by accident.
+#include "component/wildcard.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace zkl {
+namespace {
+
+struct WildcardCase {
+    const char* text;
+    const char* pattern;
+    bool matches;
+};
+
+TEST(Wildcard, FollowsTheClassicRulesOverTheWholeText) {
+    const WildcardCase cases[] = {
+        {"PIPE", "PIPE", true},
+        {"PIPE", "pipe", false},  // case-sensitive
+        {"PIPE_TEE", "PIPE", false},
+        {"XPIPE", "PIPE", false},  // whole text, both ends
+        {"PIPE", "P?PE", true},
+        {"PPE", "P?PE", false},  // "?" needs exactly one character
+        {"", "*", true},
+        {"", "?", false},
+        {"", "", true},
+        {"X", "", false},
+        {"PIPE_ELBOW_90", "PIPE*", true},
+        {"PIPE", "PIPE*", true},
+        {"ABC", "*B*", true},
+        {"ABC", "*D*", false},
+        {"DN150", "DN###", true},
+        {"DN15A", "DN###", false},
+        {"B7", "[A-C]#", true},
+        {"D7", "[A-C]#", false},
+        {"D7", "[!A-C]#", true},
+        {"A7", "[!A-C]#", false},
+        {"X", "[XYZ]", true},
+        {"-", "[A-]", true},  // a trailing "-" is itself
+        {"*", "[*]", true},   // inside a list "*" is an ordinary character
+        {"A", "[*]", false},
+        {"[A", "[A", false},  // a "[" without "]" never matches, not even itself
+        {"ABC", "AB[C", false},
+        {"Ä1", "?#", true},  // one character, even when it takes several bytes
+    };
+    for (const WildcardCase& c : cases)
+        EXPECT_EQ(MatchesWildcard(c.text, c.pattern), c.matches)
+            << "'" << c.text << "' like '" << c.pattern << "'";
+}
+
+TEST(Wildcard, ManyStarsDoNotBacktrackWithoutEnd) {
+    const std::string text(5000, 'a');
+    EXPECT_FALSE(MatchesWildcard(text, "*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*b"));
+    EXPECT_TRUE(MatchesWildcard(text + "b", "*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*b"));
+}
+
+}  // namespace
+}  // namespace zkl
