@@ -1,12 +1,12 @@
 #include "component/label_format.h"
 
 #include <cctype>
+#include <stdexcept>
 #include <string>
 
 #include "component/elevation_text.h"
 #include "component/wildcard.h"
 #include "host/host_error.h"
-#include "host/numbers.h"
 
 namespace zkl {
 
@@ -70,10 +70,9 @@ std::string Evaluate(mdlOPM_Labeller& module, const Element& element, const Item
                 if (elevations == Elevations::Skipped) break;
                 try {
                     result += GetElevationText(module, element, token.text, rows);
-                } catch (const HostError&) {
-                    // The elevation cannot be computed for this component: it adds nothing.
-                } catch (const ConversionError&) {
-                    // A missing or non-numeric value on the way: it adds nothing.
+                } catch (const std::exception&) {
+                    // The elevation cannot be computed for this component (a missing or
+                    // non-numeric value, no attachment): it adds nothing.
                 }
                 break;
             case FormatTokenKind::Ignored:
