@@ -36,9 +36,21 @@ std::string FormatMeasured(double value, int decimals) {
     return buffer;
 }
 
+// Option values of the text margin and the extension overshoot count in tenths of a text
+// height.
+constexpr double OptionUnit = 0.1;
+
+// Components within rounding noise of 0 are 0: a quarter turn built from cos(pi/2) leaves
+// 6e-17 in its matrix, and feet must keep their points' coordinates exactly so that a
+// chain's range ends where its outer points are.
 Point Unit(const Point& v, const Point& fallback) {
     const double length = Length(v);
-    return length > 0 ? v * (1 / length) : fallback;
+    if (!(length > 0)) return fallback;
+    Point unit = v * (1 / length);
+    for (double* c : {&unit.x, &unit.y, &unit.z})
+        if (std::abs(*c) < 1e-12) *c = 0.0;
+    const double snapped = Length(unit);
+    return snapped > 0 ? unit * (1 / snapped) : fallback;
 }
 
 // An arrow at `tip`, whose segment runs from the tip in direction `inward`; `across` is the
@@ -79,21 +91,25 @@ std::vector<Element> DimensionGraphics(const Element& dimension, const Dimension
 
     const Point along = Unit(geometry.rotation.Column(0), {1, 0, 0});
     const Point across = Unit(geometry.rotation.Column(1), {0, 1, 0});
+    // Texts read along the same cleaned-up frame, so a vertical chain's read exactly upwards.
+    const Matrix3d textRotation = Matrix3d::FromRows(along, across, Cross(along, across)).Transposed();
     const double textHeight = std::abs(style.textHeight * geometry.scale);
     const DimensionOptions& options = geometry.options;
     // Texts and overshoots go to the side of the dimension line away from the points.
     const double side = geometry.offset < 0 ? -1.0 : 1.0;
 
-    const Point& first = geometry.points.front();
-    const Point lineOrigin = first + across * geometry.offset;
+    // A point's foot is the point moved across onto the dimension line, so along the
+    // dimension it stays exactly where the point is.
+    const double lineAcross = Dot(geometry.points.front(), across) + geometry.offset;
     std::vector<Point> feet;
-    for (const Point& p : geometry.points) feet.push_back(lineOrigin + along * Dot(p - first, along));
+    for (const Point& p : geometry.points) feet.push_back(p - across * Dot(p, across) + across * lineAcross);
 
     for (std::size_t i = 0; i < feet.size(); ++i) {
         const double towards = Dot(feet[i] - geometry.points[i], across);
         const double direction = std::abs(towards) > 0 ? (towards > 0 ? 1.0 : -1.0) : side;
-        graphics.push_back(MakeLine(
-            geometry.points[i], feet[i] + across * (direction * options.extensionOvershoot * textHeight)));
+        graphics.push_back(
+            MakeLine(geometry.points[i],
+                     feet[i] + across * (direction * options.extensionOvershoot * OptionUnit * textHeight)));
     }
 
     for (std::size_t i = 1; i < feet.size(); ++i) {
@@ -117,9 +133,9 @@ std::vector<Element> DimensionGraphics(const Element& dimension, const Dimension
         const Point middle = (feet[i - 1] + feet[i]) * 0.5;
         // Bottom-centre justified and reading along the dimension: on the negative side the
         // baseline sits a text height further out so the glyphs grow away from the line.
-        const double distance =
-            side > 0 ? options.textMargin * textHeight : -(options.textMargin + 1) * textHeight;
-        Element element = MakeText(text, middle + across * distance, geometry.rotation);
+        const double margin = options.textMargin * OptionUnit;
+        const double distance = side > 0 ? margin * textHeight : -(margin + 1) * textHeight;
+        Element element = MakeText(text, middle + across * distance, textRotation);
         TextGeometry& textGeometry = element.Text();
         textGeometry.height = textHeight;
         textGeometry.width = textHeight * TextWidthFactor;

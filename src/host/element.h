@@ -94,8 +94,8 @@ struct CellGeometry {
 // What the three style options of a dimension mean in our engine (docs/dimensions.md).
 struct DimensionOptions {
     int terminator = 1;             // 0 none, 1 open arrow, 2 filled arrow, 3 oblique stroke
-    double textMargin = 0.5;        // gap between dimension line and text, in text heights
-    double extensionOvershoot = 0.5;  // extension line beyond the dimension line, in text heights
+    double textMargin = 5;          // gap between dimension line and text, in tenths of a text height
+    double extensionOvershoot = 5;  // extension line beyond the dimension line, in tenths of a text height
     friend bool operator==(const DimensionOptions&, const DimensionOptions&) = default;
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cad/element_geometry.h"
 #include "cad/text_metrics.h"
 
 namespace zkl::cad {
@@ -149,6 +150,55 @@ TEST(DimensionGraphics, MeasuredTextsRoundHalfToEven) {
     const auto texts = OfType(DimensionGraphics(custom, Style(0)), ElementType::Text);
     ASSERT_EQ(texts.size(), 1u);  // an empty segment text draws nothing
     EXPECT_EQ(texts[0].Text().text, "DN100");
+}
+
+TEST(DimensionGraphics, MarginAndOvershootCountInTenthsOfTheTextHeight) {
+    struct Case {
+        double textMargin;
+        double overshoot;
+        double textBottom;  // above the line at y = 10, h = 5
+        double extensionEnd;
+    };
+    for (const Case& c : {Case{5, 5, 12.5, 12.5}, Case{3, 2, 11.5, 11}, Case{0, 0, 10, 10}}) {
+        Element dimension = Chain({{0, 0}, {30, 0}}, Matrix3d::Identity(), 10);
+        dimension.Dimension().options = {2, c.textMargin, c.overshoot};
+        const auto graphics = DimensionGraphics(dimension, Style(0));
+        const auto texts = OfType(graphics, ElementType::Text);
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_NEAR(TextBoxRange(texts[0].Text()).low.y, c.textBottom, 1e-9) << c.textMargin;
+        EXPECT_NEAR(OfType(graphics, ElementType::Line)[0].Linear().vertices[1].y, c.extensionEnd, 1e-9)
+            << c.overshoot;
+    }
+}
+
+TEST(DimensionGraphics, ChainRangeEndsExactlyAtItsOuterPointsInEitherDirection) {
+    // Coordinates with no exact binary form, and a quarter turn made from cos(pi/2): the
+    // range along the chain must still be the outer points' span to the last bit.
+    const auto styles = [](const std::string&) { return Style(1); };
+    struct Case {
+        Matrix3d rotation;
+        std::vector<Point> points;
+        double offset;
+    };
+    const Case cases[] = {
+        {Matrix3d::Identity(), {{10.1, 3.3}, {40.7, 3.3}, {77.3, 3.3}}, -8},
+        {Matrix3d::RotationAboutAxisIndex(2, Pi / 2), {{3.3, 10.1}, {3.3, 40.7}, {3.3, 77.3}}, 8},
+        {Matrix3d::RotationAboutAxisIndex(2, Pi / 2), {{93.3, 10.1}, {93.3, 40.7}, {93.3, 77.3}}, -8},
+    };
+    for (const Case& c : cases) {
+        Element dimension = Chain(c.points, c.rotation, c.offset);
+        dimension.Dimension().options = {2, 3, 2};
+        const Range range = ElementRange(dimension, styles);
+        const bool alongX = c.rotation.At(0, 0) == 1.0;
+        EXPECT_EQ(alongX ? range.low.x : range.low.y, 10.1);
+        EXPECT_EQ(alongX ? range.high.x : range.high.y, 77.3);
+        // The dimension line lies outside the points, where the offset puts it.
+        const Point foot =
+            OfType(DimensionGraphics(dimension, Style(1)), ElementType::Line)[0].Linear().vertices[1];
+        const double expected =
+            alongX ? 3.3 - 8 - 0.2 * 5 : c.points[0].x - c.offset + (c.offset > 0 ? -1 : 1);
+        EXPECT_NEAR(alongX ? foot.y : foot.x, expected, 1e-9);
+    }
 }
 
 }  // namespace

@@ -228,6 +228,42 @@ TEST(SvgRenderer, DimensionShowsItsMeasuredTexts) {
     EXPECT_GE(FindTags(Group(svg, "data-id=\"1\""), "line").size(), 3u);
 }
 
+TEST(SvgRenderer, VerticalChainDrawsFilledArrowsAndTextsReadingUpwards) {
+    cad::Drawing drawing;
+    drawing.dimensionStyles.push_back({"chain", 2.5, 0, {}});
+    Element chain = Dimension({{0, 0, 0}, {0, 10, 0}, {0, 30, 0}}, "chain");
+    chain.Dimension().rotation = Matrix3d::RotationAboutAxisIndex(2, Pi / 2);
+    chain.Dimension().options = {2, 3, 2};
+    chain.Dimension().offset = 8;  // the dimension line at x = -8, texts further left
+    chain.symbology.colour = 3;
+    Add(drawing, chain);
+    const std::string svg = RenderSvg(drawing);
+    EXPECT_TRUE(WellFormed(svg));
+
+    // Two arrows per segment, filled with the dimension's colour.
+    const auto arrows = FindTags(svg, "polygon");
+    ASSERT_EQ(arrows.size(), 4u);
+    for (const Tag& arrow : arrows) EXPECT_EQ(arrow["fill"], ColourOf(3));
+
+    const auto texts = FindTags(svg, "text");
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].content, "10");
+    EXPECT_EQ(texts[1].content, "20");
+    for (const Tag& text : texts) {
+        // Reading direction (0, 1) exactly; the baseline 0.3 text heights left of the line.
+        const std::vector<double> matrix = MatrixOf(text["transform"]);
+        ASSERT_EQ(matrix.size(), 6u);
+        EXPECT_EQ(matrix[0], 0.0);
+        EXPECT_EQ(matrix[1], 1.0);
+        EXPECT_NEAR(matrix[4], -8 - 0.75, 1e-9);
+    }
+    // Extension lines run from the points 0.2 text heights past the line.
+    const auto lines = FindTags(svg, "line");
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_NEAR(lines[0].Number("x1"), 0, 1e-9);
+    EXPECT_NEAR(lines[0].Number("x2"), -8.5, 1e-9);
+}
+
 TEST(SvgRenderer, AttachmentsAreMovedIntoActiveCoordinatesAndDimmed) {
     cad::Drawing drawing;
     Add(drawing, MakeLine({0, 0, 0}, {1, 0, 0}));
