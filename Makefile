@@ -28,7 +28,8 @@ build: configure
 demo: build
 	@mkdir -p out
 	$(BUILD)/zkl-labeller render examples/demo_sheet.json -o out/demo.svg
-	@echo "Wrote out/demo.svg"
+	$(BUILD)/zkl-labeller auto examples/demo_sheet.json -o out/demo_annotated.json --svg out/demo_annotated.svg
+	@echo "Wrote out/demo.svg, out/demo_annotated.json and out/demo_annotated.svg"
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

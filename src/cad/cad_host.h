@@ -99,6 +99,10 @@ public:
     std::vector<Element> FenceContents() const override;
     bool FenceHasContents() const override;
     const Fence& CurrentFence() const { return fence_; }
+    // The R-tree unless a benchmark asks for the linear scan it is measured against; both
+    // give the same answers.
+    void SetFenceProbeMethod(FenceProbeMethod method) { fenceProbeMethod_ = method; }
+    FenceProbeMethod GetFenceProbeMethod() const { return fenceProbeMethod_; }
 
     // ---- Interaction --------------------------------------------------------------------
     void SendKeyin(std::string_view keyin) override;
@@ -158,6 +162,9 @@ private:
     // Calls visit(id) for each element of `model` the fence takes in, in no particular
     // order, until visit returns false; returns false when stopped early.
     bool VisitFenceTakesIn(ModelId model, const std::function<bool(ElementId)>& visit) const;
+    // Whether a piece of the element's outline meets the fence (overlap mode's rule), found
+    // without building the whole outline; `toActive` is null for the active model.
+    bool MeetsFence(const Element& element, const Transform3d* toActive, const FenceTest& test) const;
     // The models whose elements the fence and locate see: the active one, then the
     // displayed attachments in order.
     std::vector<ModelId> VisibleModels() const;
@@ -176,6 +183,7 @@ private:
     std::vector<ElementId> selection_;
     std::set<std::pair<ModelId, ElementId>> highlighted_;
     Fence fence_;
+    FenceProbeMethod fenceProbeMethod_ = FenceProbeMethod::SpatialIndex;
 
     std::vector<std::string> keyinLog_;
     std::optional<DragState> drag_;

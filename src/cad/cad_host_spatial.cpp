@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "cad/cad_host.h"
+#include "cad/text_metrics.h"
 
 namespace zkl::cad {
 
@@ -27,6 +28,13 @@ std::vector<Point> Corners2d(const Range& range) {
             {range.high.x, range.low.y, range.low.z},
             {range.high.x, range.high.y, range.low.z},
             {range.low.x, range.high.y, range.low.z}};
+}
+
+// A bound of how much a matrix can lengthen a vector (its Frobenius norm).
+double NormBound(const Matrix3d& matrix) {
+    double sum = 0;
+    for (const double entry : matrix.m) sum += entry * entry;
+    return std::sqrt(sum);
 }
 
 // Drops the closing vertex: the fence keeps an open ring.
@@ -77,12 +85,89 @@ void CadHost::DefineFenceFromPoints(const std::vector<Point>& points, int view) 
     fence_.polygon = std::move(polygon);
 }
 
+bool CadHost::MeetsFence(const Element& element, const Transform3d* toActive, const FenceTest& test) const {
+    auto toFence = [&](const Point& p) { return toActive ? toActive->Apply(p) : p; };
+    switch (element.type) {
+        case ElementType::Line:
+        case ElementType::LineString:
+        case ElementType::Shape: {
+            const auto& vertices = element.Linear().vertices;
+            if (vertices.size() == 1) return test.SegmentMeets({toFence(vertices[0]), toFence(vertices[0])});
+            Point previous = toFence(vertices.front());
+            for (std::size_t i = 1; i < vertices.size(); ++i) {
+                const Point next = toFence(vertices[i]);
+                if (test.SegmentMeets({previous, next})) return true;
+                previous = next;
+            }
+            // A shape is a ring even when its vertex list was not closed by its maker.
+            if (element.type == ElementType::Shape && vertices.size() > 2 &&
+                !(vertices.front() == vertices.back()))
+                return test.SegmentMeets({previous, toFence(vertices.front())});
+            return false;
+        }
+        case ElementType::Text: {
+            // A text lies within (bytes x width + height), stretched by its matrices, of its
+            // origin; most texts of a cell are ruled out by that before their box is worked out.
+            const TextGeometry& text = element.Text();
+            double reach =
+                (static_cast<double>(text.text.size()) * std::abs(text.width) + std::abs(text.height)) *
+                NormBound(text.rotation);
+            if (toActive) reach *= NormBound(toActive->Linear());
+            const Point origin = toFence(text.origin);
+            if (!test.BoxMeets({origin - Point{reach, reach, 0}, origin + Point{reach, reach, 0}}))
+                return false;
+            std::array<Point, 4> corners = TextCorners(text);
+            for (Point& corner : corners) corner = toFence(corner);
+            return test.SolidMeets(corners);
+        }
+        case ElementType::Ellipse: {
+            if (!toActive) return test.EllipseMeets(element.Ellipse());
+            // Only an ellipse near the fence is worth transforming as an element.
+            const Range local = EllipseRange(element.Ellipse());
+            std::vector<Point> corners;
+            for (const double x : {local.low.x, local.high.x})
+                for (const double y : {local.low.y, local.high.y})
+                    for (const double z : {local.low.z, local.high.z}) corners.push_back({x, y, z});
+            const Range box = TransformedRange(corners, *toActive);
+            if (!test.BoxMeets(box)) return false;
+            Element moved = element;
+            moved.ApplyTransform(*toActive);
+            return test.EllipseMeets(moved.Ellipse());
+        }
+        case ElementType::Cell:
+            for (const Element& component : element.Cell().components)
+                if (MeetsFence(component, toActive, test)) return true;
+            return false;
+        case ElementType::Dimension: {
+            Outline outline = ElementOutline(element, StylesOf(drawing_));
+            if (toActive) outline.ApplyTransform(*toActive);
+            for (const Segment& segment : outline.segments)
+                if (test.SegmentMeets(segment)) return true;
+            for (const EllipseGeometry& ellipse : outline.ellipses)
+                if (test.EllipseMeets(ellipse)) return true;
+            for (const auto& solid : outline.solids)
+                if (test.SolidMeets(solid)) return true;
+            return false;
+        }
+    }
+    return false;
+}
+
 bool CadHost::VisitFenceTakesIn(ModelId model, const std::function<bool(ElementId)>& visit) const {
     const ElementStore& store = drawing_.Model(model);
     const FenceModes modes = drawing_.fenceModes;
+    const Transform3d* toActive = model == ActiveModelId ? nullptr : &drawing_.AttachmentOf(model).toActive;
+
+    // In overlap mode an element is taken in as soon as one piece of it meets the fence, so
+    // the test stops there; the other modes need the whole outline's relation.
+    const bool overlapRule = modes.overlap && !modes.outside;
+    const FenceTest fenceTest(fence_);
     auto test = [&](ElementId id) {
-        if (!Fence::TakesIn(fence_.Relate(ActiveOutline(store.Get(id), model)), modes)) return true;
-        return visit(id);
+        const Element& element = store.Get(id);
+        const bool takesIn = overlapRule
+                                 ? MeetsFence(element, toActive, fenceTest)
+                                 : Fence::TakesIn(fence_.Relate(ActiveOutline(element, model)), modes);
+        return takesIn ? visit(id) : true;
     };
 
     // A void fence takes in what lies outside it, which the fence's bounds cannot narrow.
@@ -92,9 +177,12 @@ bool CadHost::VisitFenceTakesIn(ModelId model, const std::function<bool(ElementI
         return true;
     }
     const Range bounds =
-        model == ActiveModelId
-            ? fence_.Bounds()
-            : TransformedRange(fence_.polygon, drawing_.AttachmentOf(model).toActive.Inverse());
+        model == ActiveModelId ? fence_.Bounds() : TransformedRange(fence_.polygon, toActive->Inverse());
+    if (fenceProbeMethod_ == FenceProbeMethod::LinearScan) {
+        for (const auto& [id, entry] : store.Entries())
+            if (entry.range.Overlaps2d(bounds) && !test(id)) return false;
+        return true;
+    }
     return store.Index().Query(bounds, test);
 }
 

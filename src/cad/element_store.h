@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 
 #include "cad/spatial_index.h"
 #include "host/element.h"
@@ -44,6 +45,9 @@ private:
     Map entries_;
     SpatialIndex index_;
     ElementId nextId_ = 1;
+    // Extent is asked for once per component by the labelling commands (through the
+    // attachment's range); kept until an element is replaced or removed.
+    mutable std::optional<Range> extent_;
 };
 
 }  // namespace zkl::cad

@@ -31,14 +31,21 @@ Range Fence::Bounds() const {
     return range;
 }
 
+namespace {
+
+// Touching is decided to within rounding of the fence's coordinates.
+double TouchingSlack(const Range& bounds) {
+    const double size = std::max({1.0, std::abs(bounds.low.x), std::abs(bounds.low.y),
+                                  std::abs(bounds.high.x), std::abs(bounds.high.y)});
+    return 1e-9 * size;
+}
+
+}  // namespace
+
 FenceRelation Fence::Relate(const Outline& outline) const {
     if (!Defined() || outline.Empty()) return FenceRelation::Outside;
 
-    const Range bounds = Bounds();
-    const double size = std::max({1.0, std::abs(bounds.low.x), std::abs(bounds.low.y),
-                                  std::abs(bounds.high.x), std::abs(bounds.high.y)});
-    // Touching is decided to within rounding of the fence's coordinates.
-    const double slack = 1e-9 * size;
+    const double slack = TouchingSlack(Bounds());
 
     std::vector<Segment> edges;
     for (std::size_t i = 0; i < polygon.size(); ++i)
@@ -77,6 +84,44 @@ FenceRelation Fence::Relate(const Outline& outline) const {
 bool Fence::TakesIn(FenceRelation relation, const FenceModes& modes) {
     if (relation == FenceRelation::Overlaps) return modes.overlap;
     return relation == (modes.outside ? FenceRelation::Outside : FenceRelation::Inside);
+}
+
+FenceTest::FenceTest(const Fence& fence)
+    : polygon_(fence.polygon), bounds_(fence.Bounds()), slack_(TouchingSlack(bounds_)) {
+    for (std::size_t i = 0; i < polygon_.size(); ++i)
+        edges_.push_back({polygon_[i], polygon_[(i + 1) % polygon_.size()]});
+}
+
+bool FenceTest::BoxMeets(const Range& box) const {
+    return box.low.x <= bounds_.high.x + slack_ && box.high.x >= bounds_.low.x - slack_ &&
+           box.low.y <= bounds_.high.y + slack_ && box.high.y >= bounds_.low.y - slack_;
+}
+
+bool FenceTest::CrossesBoundary(const Segment& segment) const {
+    return std::any_of(edges_.begin(), edges_.end(),
+                       [&](const Segment& edge) { return SegmentsMeet2d(edge, segment, slack_); });
+}
+
+bool FenceTest::SegmentMeets(const Segment& segment) const {
+    if (!BoxMeets(Range::FromCorners(segment.a, segment.b))) return false;
+    return CrossesBoundary(segment) || PointInPolygon2d(segment.a, polygon_);
+}
+
+bool FenceTest::EllipseMeets(const EllipseGeometry& ellipse) const {
+    if (!BoxMeets(EllipseRange(ellipse))) return false;
+    for (const Segment& edge : edges_)
+        if (!IntersectSegmentEllipse(edge.a, edge.b, ellipse).empty()) return true;
+    return PointInPolygon2d(EllipsePointAtAngle(ellipse, 0), polygon_);
+}
+
+bool FenceTest::SolidMeets(const std::array<Point, 4>& solid) const {
+    Range box = Range::FromPoint(solid[0]);
+    for (const Point& corner : solid) box.Extend(corner);
+    if (!BoxMeets(box)) return false;
+    for (std::size_t i = 0; i < solid.size(); ++i)
+        if (CrossesBoundary({solid[i], solid[(i + 1) % solid.size()]})) return true;
+    const std::vector<Point> ring(solid.begin(), solid.end());
+    return PointInPolygon2d(polygon_.front(), ring) || PointInPolygon2d(solid.front(), polygon_);
 }
 
 bool PointInPolygon2d(const Point& p, const std::vector<Point>& polygon) {

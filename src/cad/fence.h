@@ -4,6 +4,7 @@
 // closed outline that merely surrounds the fence neither lies inside nor crosses it.
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "cad/element_geometry.h"
@@ -23,6 +24,36 @@ struct Fence {
     // Whether the fence takes in an element in this relation under the modes.
     static bool TakesIn(FenceRelation relation, const FenceModes& modes);
 };
+
+// A fence made ready for many "does this piece meet it?" questions (the label probes): its
+// edges, bounds and touching tolerance are worked out once. A piece meets the fence when it
+// crosses the boundary or lies (partly) inside; a solid also when it covers the fence.
+// Under overlap mode (void off) an element is taken in exactly when one of its pieces meets
+// the fence, so a probe can stop at the first such piece. Coordinates: active-model x-y.
+class FenceTest {
+public:
+    explicit FenceTest(const Fence& fence);
+
+    const Range& Bounds() const { return bounds_; }
+    // Whether an axis-aligned box can hold a piece that meets the fence: the cheap test
+    // that comes first.
+    bool BoxMeets(const Range& box) const;
+    bool SegmentMeets(const Segment& segment) const;
+    bool EllipseMeets(const EllipseGeometry& ellipse) const;
+    bool SolidMeets(const std::array<Point, 4>& solid) const;
+
+private:
+    bool CrossesBoundary(const Segment& segment) const;
+
+    const std::vector<Point>& polygon_;
+    std::vector<Segment> edges_;
+    Range bounds_;
+    double slack_ = 0.0;
+};
+
+// How a model's fence query finds its candidates: through the model's R-tree (normal), or by
+// looking at every element's range in turn (kept to measure what the index gains).
+enum class FenceProbeMethod { SpatialIndex, LinearScan };
 
 bool PointInPolygon2d(const Point& p, const std::vector<Point>& polygon);
 

@@ -6,8 +6,6 @@
 #include <string>
 
 #include "dimension/dimension_chain.h"
-// Only to see the dialog as the SettingsDialog it is; nothing of the dialog is called here.
-#include "dialog/frm_main.h"
 #include "settings/read_settings_from_dialog.h"
 
 namespace zkl {
@@ -142,11 +140,10 @@ void EndCommand(Host& host) {
 
 }  // namespace
 
-void RunReviseDimension(mdlOPM_Labeller& module) {
-    if (!module.dialog) throw std::logic_error("Revise Dimension needs the main dialog, and it is not open");
+void RunReviseDimension(mdlOPM_Labeller& module, const SettingsDialog& dialog) {
     ItemRows labelItems;
     ItemRows dimItems;
-    ReadSettingsFromDialog(module, *module.dialog, labelItems, dimItems);
+    ReadSettingsFromDialog(module, dialog, labelItems, dimItems);
 
     Host& host = module.host;
     // The first field shows the command's name, except after a pick that found no chain:

@@ -3,10 +3,11 @@
 #pragma once
 
 #include "settings/labeller_module.h"
+#include "settings/settings_dialog.h"
 
 namespace zkl {
 
-// Reads the settings from the module's dialog (which must exist).
-void RunReviseDimension(mdlOPM_Labeller& module);
+// Reads the settings and rows from the dialog first, as every button's command does.
+void RunReviseDimension(mdlOPM_Labeller& module, const SettingsDialog& dialog);
 
 }  // namespace zkl

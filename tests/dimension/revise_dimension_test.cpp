@@ -77,7 +77,7 @@ protected:
     std::vector<std::string> Run(std::deque<Input> inputs) {
         auto source = std::make_shared<WatchedInput>(*host, std::move(inputs));
         host->SetInputSource(source);
-        RunReviseDimension(*module);
+        RunReviseDimension(*module, *module->dialog);
         return source->shown;
     }
 

@@ -4,8 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/auto_command.h"
 #include "app/cli/command.h"
+#include "app/cli/generate_command.h"
+#include "app/cli/inspect_command.h"
 #include "app/cli/render_command.h"
+#include "app/cli/run_command.h"
 #include "app/cli/settings_command.h"
 
 namespace {
@@ -51,7 +55,11 @@ int main(int argc, char** argv) {
     program.require_subcommand(1);
 
     const std::vector<Command> commands{
+        AddInspectCommand(program),
         AddRenderCommand(program),
+        AddAutoCommand(program),
+        AddGenerateCommand(program),
+        AddRunCommand(program),
         AddSettingsCommand(program),
     };
 
