@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 
+#include "io/plant_cells.h"
 #include "io/sheet_file.h"
 
 namespace zkl::io {
@@ -43,44 +44,7 @@ private:
     static inline cad::Drawing* drawing_ = nullptr;
 };
 
-std::optional<PropertyValue> Find(const Element& element, const std::string& name) {
-    for (const auto& property : element.properties)
-        if (property.accessString == name) return property.value;
-    return std::nullopt;
-}
-
-double NumberOf(const Element& element, const std::string& name) {
-    const auto value = Find(element, name);
-    if (!value || !value->IsNumber()) throw std::runtime_error(element.Describe() + " has no number " + name);
-    return value->Number();
-}
-
-struct Frame {
-    Point origin, x, y, z;  // origin in mm
-};
-
-Frame FrameOf(const Element& cell) {
-    const auto m = [&](int index) {
-        return NumberOf(
-            cell, "TRANSFORMATION_MATRIX.M" + std::string(index < 10 ? "0" : "") + std::to_string(index));
-    };
-    return {{m(3), m(7), m(11)}, {m(0), m(4), m(8)}, {m(1), m(5), m(9)}, {m(2), m(6), m(10)}};
-}
-
-Point ToModel(const Point& millimetres) {
-    return {millimetres.x / 100, millimetres.y / 100, millimetres.z / 100};
-}
-
-bool Near(const Point& a, const Point& b) { return Distance(a, b) < 1e-5; }
-
-// Whether some linear component runs from `from` to `to` (attached-model coordinates).
-bool HasLineBetween(const Element& cell, const Point& from, const Point& to) {
-    for (const auto& component : cell.Cell().components)
-        if (component.IsLinear() && Near(component.Linear().vertices.front(), from) &&
-            Near(component.Linear().vertices.back(), to))
-            return true;
-    return false;
-}
+using namespace zkl::testing;
 
 std::vector<const Element*> ComponentCells(const cad::Drawing& sheet) {
     std::vector<const Element*> cells;

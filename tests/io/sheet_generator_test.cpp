@@ -15,6 +15,7 @@
 #include "cad/cad_host.h"
 #include "component/label_format.h"
 #include "component/wildcard.h"
+#include "io/plant_cells.h"
 #include "io/sheet_file.h"
 #include "settings/labeller_module.h"
 #include "settings/settings_file.h"
@@ -32,38 +33,7 @@ cad::Drawing Generate(int components, std::uint32_t seed, bool border = true) {
     return GenerateSheet(options);
 }
 
-std::optional<PropertyValue> Find(const Element& element, const std::string& name) {
-    for (const auto& property : element.properties)
-        if (property.accessString == name) return property.value;
-    return std::nullopt;
-}
-
-double NumberOf(const Element& element, const std::string& name) {
-    const auto value = Find(element, name);
-    if (!value || !value->IsNumber()) throw std::runtime_error(element.Describe() + " has no number " + name);
-    return value->Number();
-}
-
-struct Frame {
-    Point origin, x, y, z;
-};
-
-Frame FrameOf(const Element& cell) {
-    const auto m = [&](int i) {
-        return NumberOf(cell, "TRANSFORMATION_MATRIX.M" + std::string(i < 10 ? "0" : "") + std::to_string(i));
-    };
-    return {{m(3), m(7), m(11)}, {m(0), m(4), m(8)}, {m(1), m(5), m(9)}, {m(2), m(6), m(10)}};
-}
-
-Point ToModel(const Point& mm) { return {mm.x / 100, mm.y / 100, mm.z / 100}; }
-bool Near(const Point& a, const Point& b) { return Distance(a, b) < 1e-5; }
-
-bool HasLineBetween(const Element& cell, const Point& from, const Point& to) {
-    for (const auto& c : cell.Cell().components)
-        if (c.IsLinear() && Near(c.Linear().vertices.front(), from) && Near(c.Linear().vertices.back(), to))
-            return true;
-    return false;
-}
+using namespace zkl::testing;
 
 std::vector<Element> PlantCells(const cad::Drawing& sheet) {
     std::vector<Element> cells;
