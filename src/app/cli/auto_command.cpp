@@ -1,7 +1,5 @@
 #include "app/cli/auto_command.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -9,6 +7,7 @@
 #include <optional>
 #include <sstream>
 
+#include "app/cli/cli_support.h"
 #include "cad/cad_host.h"
 #include "commands/automatic_placement.h"
 #include "commands/labeller_commands.h"
@@ -32,53 +31,6 @@ struct AutoArguments {
     std::string output;
     std::optional<std::string> svg;
     bool quiet = false;
-};
-
-std::string CheckExtension(const std::string& path, const std::string& extension, const std::string& what) {
-    if (fs::path(path).extension() == extension) return "";
-    return "'" + path + "' is not a " + extension + " file name; " + what;
-}
-
-// Message boxes of a command-line run are shown on stderr, one line each.
-class StderrPrompter : public cad::Prompter {
-public:
-    void MessageBox(std::string_view title, std::string_view text) override {
-        std::string line(text);
-        for (char& c : line)
-            if (c == '\r') c = ' ';
-        std::cerr << ProgramName << ": " << title << ": " << line << "\n";
-    }
-};
-
-// The labeller reads ZKL_Labeller.ini from the folder of the macro project. A configuration
-// of another name is copied under that name into a folder of its own for the run.
-class ConfigurationFolder {
-public:
-    explicit ConfigurationFolder(const fs::path& config) {
-        if (!fs::is_regular_file(config))
-            throw std::runtime_error("the configuration file '" + config.string() +
-                                     "' does not exist (give one with --config)");
-        if (config.filename() == ConfigurationFileName) {
-            folder_ = fs::absolute(config).parent_path();
-            return;
-        }
-        temporary_ = fs::temp_directory_path() / ("zkl-labeller-config-" + std::to_string(::getpid()));
-        fs::create_directories(*temporary_);
-        fs::copy_file(config, *temporary_ / ConfigurationFileName, fs::copy_options::overwrite_existing);
-        folder_ = *temporary_;
-    }
-    ~ConfigurationFolder() {
-        std::error_code ignored;
-        if (temporary_) fs::remove_all(*temporary_, ignored);
-    }
-    ConfigurationFolder(const ConfigurationFolder&) = delete;
-    ConfigurationFolder& operator=(const ConfigurationFolder&) = delete;
-
-    std::string MacroProjectPath() const { return (folder_ / "ZKL_Labeller.mvba").string(); }
-
-private:
-    fs::path folder_;
-    std::optional<fs::path> temporary_;
 };
 
 // Prints a line at every drawing area and, between them, at most one a second.
@@ -126,10 +78,7 @@ void PrintMessages(const cad::CadHost& host) {
 
 void Auto(const AutoArguments& arguments) {
     cad::Drawing drawing = io::LoadSheet(arguments.sheet);
-    const fs::path config = arguments.config
-                                ? fs::path(*arguments.config)
-                                : fs::path(arguments.sheet).parent_path() / ConfigurationFileName;
-    const ConfigurationFolder configuration(config);
+    const ConfigurationFolder configuration(arguments.config, arguments.sheet);
     const std::string sheetMacroProject = drawing.macroProjectPath;
     drawing.macroProjectPath = configuration.MacroProjectPath();
 
@@ -188,15 +137,9 @@ Command AddAutoCommand(CLI::App& program) {
                         "(\"FALSE\" first: no dimensions; \"FALSE\" second: no labels)");
     command->add_option("-o,--output", arguments->output, "The annotated sheet to write (FILE.json)")
         ->required()
-        ->check(CLI::Validator(
-            [](std::string& path) { return CheckExtension(path, ".json", "auto writes sheets (FILE.json)"); },
-            "FILE.json", "sheet file name"));
+        ->check(CLI::Validator(CheckSheetName, "FILE.json", "sheet file name"));
     command->add_option("--svg", arguments->svg, "Also draw the annotated sheet (FILE.svg)")
-        ->check(CLI::Validator(
-            [](std::string& path) {
-                return CheckExtension(path, ".svg", "--svg writes SVG pictures (FILE.svg)");
-            },
-            "FILE.svg", "picture file name"));
+        ->check(CLI::Validator(CheckPictureName, "FILE.svg", "picture file name"));
     command->add_flag("-q,--quiet", arguments->quiet, "No progress and no messages on stderr");
     return {command, [arguments] { Auto(*arguments); }};
 }

@@ -1,10 +1,9 @@
 #include "app/cli/render_command.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <memory>
 
+#include "app/cli/cli_support.h"
 #include "io/atomic_file.h"
 #include "io/sheet_file.h"
 #include "io/svg_renderer.h"
@@ -17,19 +16,6 @@ struct RenderArguments {
     std::string sheet;
     std::string output;
 };
-
-std::string LowerCaseExtension(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
-}
-
-// Checked while parsing, so a wrong output name is refused before the sheet is read.
-std::string CheckPictureName(const std::string& path) {
-    if (LowerCaseExtension(path) == ".svg") return "";
-    return "'" + path + "' is not an .svg file name; render writes SVG pictures (FILE.svg)";
-}
 
 void Render(const RenderArguments& arguments) {
     const cad::Drawing drawing = io::LoadSheet(arguments.sheet);

@@ -1,0 +1,42 @@
+// What the subcommands that run the labeller on a sheet share: checks of output file names,
+// message boxes shown on stderr, and the configuration file put where the dialog looks.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "cad/prompter.h"
+
+namespace zkl::app {
+
+// CLI11 validators: empty text when `path` ends in the extension (any case), else why not.
+std::string CheckPictureName(const std::string& path);
+std::string CheckSheetName(const std::string& path);
+
+// A command-line run cannot wait for an OK click: each box is one line on stderr.
+class StderrPrompter : public cad::Prompter {
+public:
+    void MessageBox(std::string_view title, std::string_view text) override;
+};
+
+// The labeller reads "ZKL_Labeller.ini" from the folder of the host's macro project. This
+// gives a macro project path for the configuration wanted: the file named, or the one beside
+// the sheet; a file of another name is copied under the expected name into a folder of its
+// own for the length of the run.
+class ConfigurationFolder {
+public:
+    ConfigurationFolder(const std::optional<std::string>& config, const std::filesystem::path& sheet);
+    ~ConfigurationFolder();
+    ConfigurationFolder(const ConfigurationFolder&) = delete;
+    ConfigurationFolder& operator=(const ConfigurationFolder&) = delete;
+
+    std::string MacroProjectPath() const;
+
+private:
+    std::filesystem::path folder_;
+    std::optional<std::filesystem::path> temporary_;
+};
+
+}  // namespace zkl::app
