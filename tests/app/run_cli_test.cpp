@@ -72,10 +72,11 @@ TEST_F(RunCli, ExampleSessionLabelsTheSheetAndPrintsTheMessages) {
         ++drawn;
     EXPECT_EQ(drawn, 3u);
 
-    // The written sheet still finds its macro project, and so its configuration.
+    // The written sheet still finds its macro project (a path relative to the sheet's own
+    // folder), and so its configuration.
     const auto written = nlohmann::json::parse(ReadFile(folder_ / "out.json"));
     const fs::path macro = written["macroProjectPath"].get<std::string>();
-    EXPECT_TRUE(fs::equivalent(macro.parent_path(), Examples)) << macro;
+    EXPECT_TRUE(fs::equivalent((folder_ / macro).parent_path(), Examples)) << macro;
 }
 
 TEST_F(RunCli, ConfigurationOfAnotherNameIsTakenFromTheOption) {
