@@ -4,6 +4,7 @@
 #include <iostream>
 #include <memory>
 
+#include "app/cli/cli_support.h"
 #include "io/sheet_file.h"
 #include "io/sheet_generator.h"
 
@@ -46,7 +47,9 @@ Command AddGenerateCommand(CLI::App& program) {
         ->default_val(1);
     generate->add_flag("--no-border", arguments->noBorder,
                        "Leave out the drawing area's border shape (Automatic Place then draws one)");
-    generate->add_option("-o,--output", arguments->output, "The sheet to write (JSON)")->required();
+    generate->add_option("-o,--output", arguments->output, "The sheet to write (FILE.json)")
+        ->required()
+        ->check(CLI::Validator(CheckSheetName, "FILE.json", "sheet file name"));
     return {generate, [arguments] { Generate(*arguments); }};
 }
 

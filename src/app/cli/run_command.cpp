@@ -100,7 +100,9 @@ Command AddRunCommand(CLI::App& program) {
     run->add_option("--input", arguments->input, "The input script (see docs/input-scripts.md)")->required();
     run->add_option("--config", arguments->config,
                     "The configuration file (default: ZKL_Labeller.ini beside the sheet)");
-    run->add_option("-o,--output", arguments->output, "The sheet file to write (JSON)")->required();
+    run->add_option("-o,--output", arguments->output, "The sheet file to write (FILE.json)")
+        ->required()
+        ->check(CLI::Validator(CheckSheetName, "FILE.json", "sheet file name"));
     run->add_option("--svg", arguments->svg, "Also draw the result as a picture (FILE.svg)")
         ->check(CLI::Validator(CheckPictureName, "FILE.svg", "picture file name"));
     return {run, [arguments] { RunScripted(*arguments); }};
