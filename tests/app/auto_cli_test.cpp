@@ -120,6 +120,7 @@ TEST_F(AutoCli, BadInputGivesOneErrorLineAndWritesNothing) {
         {"missing --config", {"auto", "plant.json", "--config", "gone.ini", "-o", "out.json"}, 1, "gone.ini"},
         {"sheet that does not exist", {"auto", "nothing.json", "-o", "out.json"}, 2, "nothing.json"},
         {"output that is not a sheet", {"auto", "plant.json", "-o", "out.svg"}, 2, "out.svg"},
+        {"generated sheet that is not a sheet", {"generate", "--components", "5", "-o", "out.svg"}, 2, "out.svg"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
