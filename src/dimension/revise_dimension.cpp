@@ -6,7 +6,6 @@
 #include <string>
 
 #include "dimension/dimension_chain.h"
-#include "settings/read_settings_from_dialog.h"
 
 namespace zkl {
 
@@ -140,11 +139,10 @@ void EndCommand(Host& host) {
 
 }  // namespace
 
-void RunReviseDimension(mdlOPM_Labeller& module, const SettingsDialog& dialog) {
-    ItemRows labelItems;
-    ItemRows dimItems;
-    ReadSettingsFromDialog(module, dialog, labelItems, dimItems);
-
+void RunReviseDimension(mdlOPM_Labeller& module) {
+    // Unlike the placing commands this one does not read the dialog: it needs no item rows
+    // and works out DimMode from the picked chain, and a half-typed number elsewhere in the
+    // dialog must not stop it.
     Host& host = module.host;
     // The first field shows the command's name, except after a pick that found no chain:
     // then it keeps saying why until the next pick, instead of being overwritten at once.

@@ -3,11 +3,11 @@
 #pragma once
 
 #include "settings/labeller_module.h"
-#include "settings/settings_dialog.h"
 
 namespace zkl {
 
-// Reads the settings and rows from the dialog first, as every button's command does.
-void RunReviseDimension(mdlOPM_Labeller& module, const SettingsDialog& dialog);
+// Uses the settings as they are (the dialog is not read); sets DimMode to the mode of each
+// chain it revises, which later dimension placement keeps using.
+void RunReviseDimension(mdlOPM_Labeller& module);
 
 }  // namespace zkl

@@ -77,7 +77,7 @@ protected:
     std::vector<std::string> Run(std::deque<Input> inputs) {
         auto source = std::make_shared<WatchedInput>(*host, std::move(inputs));
         host->SetInputSource(source);
-        RunReviseDimension(*module, *module->dialog);
+        RunReviseDimension(*module);
         return source->shown;
     }
 
@@ -144,6 +144,19 @@ TEST_F(ReviseDimensionTest, RepeatsUntilResetAndReportsPicksItCannotUse) {
     EXPECT_EQ(host->DefaultCommandCount(), defaultCommands + 1);
     EXPECT_TRUE(host->Highlighted().empty());
     EXPECT_TRUE(host->Messages().empty());
+}
+
+TEST_F(ReviseDimensionTest, WorksWithTheSettingsAsTheyAreWithoutReadingTheDialog) {
+    // Boxes still being typed in matter to the placing commands only.
+    module->dialog->SetControlText("txtStepDistance", "5,,");
+    module->dialog->SetControlText("txtDimMode", "x");
+    module->settings.TextHeight = 7.25;
+    const Element chain = AddChain({{0, 0}, {10, 0}, {20, 0}});
+
+    ASSERT_NO_THROW(Run({Pick(15, 5), Pick(5, 7)}));
+    EXPECT_EQ(PointsOf(chain), (std::vector<Point>{{0, 0}, {5, 0}, {10, 0}, {20, 0}}));
+    EXPECT_EQ(module->settings.DimMode, DimModeOnEdge) << "the chain's mode is kept for later placement";
+    EXPECT_EQ(module->settings.TextHeight, 7.25) << "other settings are left as they were";
 }
 
 TEST_F(ReviseDimensionTest, StaggeredChainKeepsThePickedPointAcrossItsDirection) {
