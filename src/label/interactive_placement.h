@@ -23,9 +23,9 @@ enum class PlacementOutcome {
 // `elements` is a body built around the origin. With `placeOnReset` a reset, an Esc or
 // another command still places the label at `position` (relocation puts a label back where
 // it was). After a data point `position` is that point. `frameStyle` is passed through.
-PlacementOutcome PlaceLabelInteractive(mdlOPM_Labeller& module, std::vector<Element>& elements, bool placeOnReset,
-                                       const Point& anchor, Point& position, std::int16_t frameStyle,
-                                       const Point& kneeOffset);
+PlacementOutcome PlaceLabelInteractive(mdlOPM_Labeller& module, std::vector<Element>& elements,
+                                       bool placeOnReset, const Point& anchor, Point& position,
+                                       std::int16_t frameStyle, const Point& kneeOffset);
 
 // The closing message of every labelling command, naming the properties that could not be
 // read.

@@ -34,7 +34,7 @@ void ApplyTextAttributes(const Host& host, Element& text, std::string_view level
 // Writes one line of text beside `point` on `side` ("LEFT", "RIGHT", "TOP", "BOTTOM"),
 // LabelDistance1 + offset + LabelDistance2 away, adds it to the active model and returns it
 // (with its id). TOP and BOTTOM texts read bottom to top.
-Element PlaceSideText(mdlOPM_Labeller& module, std::string_view text, const Point& point, std::string_view side,
-                      double offset);
+Element PlaceSideText(mdlOPM_Labeller& module, std::string_view text, const Point& point,
+                      std::string_view side, double offset);
 
 }  // namespace zkl

@@ -106,12 +106,14 @@ Json InspectComponent(mdlOPM_Labeller& module, cad::CadHost& host, const Element
         report["keyPoints"] = nullptr;
         report["keyPointError"] = error.what();
     }
-    report["labelText"] = labelRow < 0 ? Json(nullptr)
-                                       : Json(EvaluateLabelFormat(module, element, labelItems,
-                                                                  labelItems[static_cast<std::size_t>(labelRow)].LabelFormat));
+    report["labelText"] =
+        labelRow < 0 ? Json(nullptr)
+                     : Json(EvaluateLabelFormat(module, element, labelItems,
+                                                labelItems[static_cast<std::size_t>(labelRow)].LabelFormat));
     report["invalidProperties"] = NewEntries(invalidBefore, module.invalidPropertyList);
     Json messages = Json::array();
-    for (std::size_t i = messagesBefore; i < host.Messages().size(); ++i) messages.push_back(host.Messages()[i].text);
+    for (std::size_t i = messagesBefore; i < host.Messages().size(); ++i)
+        messages.push_back(host.Messages()[i].text);
     report["messages"] = messages;
     return report;
 }
@@ -125,7 +127,8 @@ void PrintComponent(const Json& c) {
         if (row.is_null())
             std::cout << "none\n";
         else
-            std::cout << "row " << row["index"].get<int>() + 1 << ": " << row["row"].get<std::string>() << "\n";
+            std::cout << "row " << row["index"].get<int>() + 1 << ": " << row["row"].get<std::string>()
+                      << "\n";
     };
     printRow("  label row:    ", c["labelRow"]);
     printRow("  dimension:    ", c["dimensionRow"]);
@@ -152,14 +155,15 @@ void PrintComponent(const Json& c) {
         std::cout << c["labelText"].get<std::string>() << "\n";
     if (!c["invalidProperties"].get<std::string>().empty())
         std::cout << "  unreadable:   " << c["invalidProperties"].get<std::string>() << "\n";
-    for (const auto& message : c["messages"]) std::cout << "  message:      " << message.get<std::string>() << "\n";
+    for (const auto& message : c["messages"])
+        std::cout << "  message:      " << message.get<std::string>() << "\n";
 }
 
 void Inspect(const InspectArguments& arguments) {
     const std::filesystem::path sheetPath(arguments.sheet);
-    const std::filesystem::path config =
-        arguments.config ? std::filesystem::path(*arguments.config)
-                         : sheetPath.parent_path() / std::string(ConfigurationFileName);
+    const std::filesystem::path config = arguments.config
+                                             ? std::filesystem::path(*arguments.config)
+                                             : sheetPath.parent_path() / std::string(ConfigurationFileName);
     cad::CadHost host{io::LoadSheet(sheetPath)};
     auto prompter = std::make_shared<cad::RecordingPrompter>();
     host.SetPrompter(prompter);
@@ -175,11 +179,13 @@ void Inspect(const InspectArguments& arguments) {
         for (const auto& [id, entry] : attachment.model.Entries()) {
             if (entry.element.type != ElementType::Cell) continue;
             if (arguments.element && *arguments.element != id) continue;
-            components.push_back(InspectComponent(module, host, entry.element, attachment.name, labelItems, dimItems));
+            components.push_back(
+                InspectComponent(module, host, entry.element, attachment.name, labelItems, dimItems));
         }
     }
     if (arguments.element && components.empty())
-        throw std::runtime_error("'" + arguments.sheet + "' has no component (cell of an attached model) with id " +
+        throw std::runtime_error("'" + arguments.sheet +
+                                 "' has no component (cell of an attached model) with id " +
                                  std::to_string(*arguments.element));
 
     const std::string& list = module.invalidPropertyList;
