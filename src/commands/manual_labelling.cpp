@@ -161,7 +161,10 @@ void RunManualLabelling(mdlOPM_Labeller& module, std::int16_t labelMode) {
         if (picked->type != ElementType::Cell) continue;
 
         host.SetHighlight(*picked, true);
-        const bool relocate = picked->Cell().name == LabelCellName && !picked->locked;
+        // A label of a reference attachment is as unchangeable as a locked one: taking it
+        // apart would fail on removing it and end the command.
+        const bool relocate =
+            picked->Cell().name == LabelCellName && !picked->locked && picked->model == ActiveModelId;
         std::int16_t frameStyle = -1;
         if (relocate)
             TakeLabelApart(host, *picked, pick);

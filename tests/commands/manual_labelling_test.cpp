@@ -195,6 +195,30 @@ TEST_F(ManualLabellingTest, PicksThatGiveNoBodyAreReportedAsInvalidAndChangeNoth
     }
 }
 
+TEST_F(ManualLabellingTest, LabelsTheUserMayNotChangeAreNotTakenApart) {
+    for (const bool inReference : {false, true}) {
+        SCOPED_TRACE(inReference ? "a label of the reference attachment" : "a locked label");
+        const Transform3d toModel = inReference ? host.Attachment(1).toReference : Transform3d{};
+        Element text = Text(toModel.Apply(HandReference), 7);
+        Element cell = MakeCell(std::string(LabelCellName),
+                                {text, MakeLineString({toModel.Apply(HandAnchor), toModel.Apply(HandAnchor),
+                                                       toModel.Apply(HandReference)})},
+                                toModel.Apply(HandAnchor));
+        cell.locked = !inReference;
+        for (const Element& element : Labels()) host.RemoveElement(element);
+        const ModelId model = inReference ? 1 : ActiveModelId;
+        const ElementId id = host.GetDrawing().Add(model, cell);
+        const Element before = host.GetElement(model, id);
+        const std::size_t messages = host.Messages().size();
+
+        ASSERT_NO_THROW(RunManual({Input::DataPoint(HandAnchor), Input::Reset()}));
+        ASSERT_EQ(host.Messages().size(), messages + 3);
+        EXPECT_EQ(host.Messages()[messages + 1].text, "Invalid element!");
+        EXPECT_EQ(host.GetElement(model, id), before) << "the picked label stays as it was";
+        EXPECT_EQ(Labels().size(), inReference ? 0u : 1u) << "no new label cell";
+    }
+}
+
 TEST_F(ManualLabellingTest, PipelineAndEquipmentButtonsLabelWithTheDialogsFormats) {
     struct Case {
         void (FrmMain::*button)();
