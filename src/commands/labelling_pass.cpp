@@ -7,6 +7,7 @@
 
 #include "component/component_geometry.h"
 #include "component/property_text.h"
+#include "host/fence_modes_guard.h"
 #include "label/interactive_placement.h"
 #include "label/label_body.h"
 #include "label/label_cell.h"
@@ -14,32 +15,6 @@
 namespace zkl {
 
 namespace {
-
-// Under these modes a fence takes in everything it overlaps, inside or across.
-constexpr FenceModes ProbeModes{true, false, false};
-
-// Puts the host's fence modes back on every way out, so that a failed search does not
-// leave the user's fence behaving differently.
-class FenceModesGuard {
-public:
-    explicit FenceModesGuard(Host& host) : host_(host), saved_(host.GetFenceModes()) {
-        host_.SetFenceModes(ProbeModes);
-    }
-    ~FenceModesGuard() {
-        try {
-            host_.SetFenceModes(saved_);
-        } catch (const HostError&) {
-            // Nothing sensible is left to do when the host refuses its own settings back;
-            // the original error (if any) is the one the user needs to see.
-        }
-    }
-    FenceModesGuard(const FenceModesGuard&) = delete;
-    FenceModesGuard& operator=(const FenceModesGuard&) = delete;
-
-private:
-    Host& host_;
-    FenceModes saved_;
-};
 
 // The progress text is only for the eye; beyond this many bars nobody counts them, and a
 // counter started from a tiny step (3 / 1e-9) must not build a text of gigabytes.
@@ -69,7 +44,7 @@ FreePlaceSearch FindFreeLabelOffset(Host& host, const Point& low, const Point& h
             "the step distance of the free-place search must be a number greater than 0, not " +
             DoubleToText(step));
 
-    FenceModesGuard modes(host);
+    FenceModesGuard modes(host, OverlapFenceModes);
     host.ShowStatus(StatusField::Command, "Placing label");
 
     FreePlaceSearch search;
@@ -158,7 +133,7 @@ PassResult LabelComponentsInBorder(mdlOPM_Labeller& module, const Element& borde
     const bool automatic = manner == LabellingManner::Automatic;
     PassResult result;
     {
-        FenceModesGuard modes(host);
+        FenceModesGuard modes(host, OverlapFenceModes);
         host.ClearFence();
         host.DefineFenceFromElement(border, host.LastInputView());
         const std::vector<Element> contents = host.FenceContents();

@@ -1,28 +1,16 @@
 #include "component/label_format.h"
 
-#include <cctype>
 #include <stdexcept>
 #include <string>
 
 #include "component/elevation_text.h"
 #include "component/wildcard.h"
 #include "host/host_error.h"
+#include "settings/config_text.h"
 
 namespace zkl {
 
 namespace {
-
-std::string_view TrimSpaces(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
-
-std::string UpperCase(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return upper;
-}
 
 bool EnclosedBy(std::string_view token, char first, char last) {
     return token.size() >= 2 && token.front() == first && token.back() == last;
@@ -92,7 +80,7 @@ std::vector<FormatToken> SplitLabelFormat(std::string_view format) {
         const std::string_view inner =
             token.size() >= 2 ? token.substr(1, token.size() - 2) : std::string_view{};
         if (EnclosedBy(token, '[', ']')) {
-            tokens.push_back({FormatTokenKind::Property, UpperCase(inner)});
+            tokens.push_back({FormatTokenKind::Property, ToUpperAscii(inner)});
         } else if (EnclosedBy(token, '"', '"')) {
             tokens.push_back({FormatTokenKind::Literal, std::string(inner)});
         } else if (EnclosedBy(token, '{', '}')) {

@@ -8,6 +8,7 @@
 #include "component/property_text.h"
 #include "component/wildcard.h"
 #include "dimension/dimension_chain.h"
+#include "host/fence_modes_guard.h"
 #include "host/numbers.h"
 #include "host/property_value.h"
 #include "layout/dimension_points.h"
@@ -21,28 +22,6 @@ namespace {
 constexpr double ShortPipeLength = 10.0;
 // A pipe whose length is all height, to within this, stands vertically.
 constexpr double VerticalPipeTolerance = 1.0;
-
-// Puts the fence and the fence modes back on every way out of a run.
-class FenceGuard {
-public:
-    explicit FenceGuard(Host& host) : host_(host), saved_(host.GetFenceModes()) {
-        host_.SetFenceModes(FenceModes{true, false, false});
-    }
-    ~FenceGuard() {
-        try {
-            host_.SetFenceModes(saved_);
-            host_.ClearFence();
-        } catch (const HostError&) {
-            // Restoring must not replace the error that is already on its way out.
-        }
-    }
-    FenceGuard(const FenceGuard&) = delete;
-    FenceGuard& operator=(const FenceGuard&) = delete;
-
-private:
-    Host& host_;
-    FenceModes saved_;
-};
 
 // The conversion error of a diameter that is not a number names the component and ends
 // the run: such a component cannot be compared with IgnoreDN.
@@ -126,7 +105,7 @@ BorderComponents CollectBorderComponents(mdlOPM_Labeller& module, const Element&
 
     std::vector<Element> contents;
     {
-        FenceGuard guard(host);
+        FenceModesGuard guard(host, OverlapFenceModes, FenceModesGuard::OnExit::ClearFence);
         host.ClearFence();
         host.DefineFenceFromElement(border, host.LastInputView());
         contents = host.FenceContents();
