@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "host/message_text.h"
+
 namespace zkl {
 
 namespace {
-
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cad/drawing.h"
+#include "host/message_text.h"
 #include "host/numbers.h"
 
 namespace zkl::io {
@@ -48,7 +49,7 @@ std::vector<std::string_view> Words(std::string_view line) {
     return words;
 }
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+std::string Quoted(std::string_view text) { return "'" + Escaped(text) + "'"; }
 
 // One line turned into an input, or what is wrong with it.
 struct LineResult {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/host_error.h"
+#include "host/message_text.h"
 #include "io/sheet_file.h"
 #include "io/sheet_schema.h"
 
@@ -25,8 +26,6 @@ std::string Child(const std::string& path, std::string_view key) {
     return path + "/" + sheet::PointerToken(key);
 }
 std::string Child(const std::string& path, std::size_t index) { return path + "/" + std::to_string(index); }
-
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 std::string KindOf(const Json& value) {
     switch (value.type()) {
