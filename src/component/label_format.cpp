@@ -97,8 +97,9 @@ std::string EvaluateLabelFormat(mdlOPM_Labeller& module, const Element& element,
     return Evaluate(module, element, rows, format, Elevations::Computed);
 }
 
-std::int16_t FindItemRow(mdlOPM_Labeller& module, const Element& element, const ItemRows& rows) {
-    std::int16_t found = -1;
+std::optional<std::size_t> FindItemRow(mdlOPM_Labeller& module, const Element& element,
+                                       const ItemRows& rows) {
+    std::optional<std::size_t> found;
     for (std::size_t index = 0; index < rows.size(); ++index) {
         const ItemRow& row = rows[index];
         // Evaluated even when no pattern could match, so its unreadable properties are
@@ -107,7 +108,7 @@ std::int16_t FindItemRow(mdlOPM_Labeller& module, const Element& element, const 
         if (row.MatchPatterns.empty()) continue;
         for (std::string_view pattern : SplitAt(row.MatchPatterns, ',')) {
             if (MatchesWildcard(matchText, pattern)) {
-                found = static_cast<std::int16_t>(index);
+                found = index;
                 break;
             }
         }
@@ -116,9 +117,8 @@ std::int16_t FindItemRow(mdlOPM_Labeller& module, const Element& element, const 
 }
 
 std::string GetComponentClass(mdlOPM_Labeller& module, const Element& element, const ItemRows& rows) {
-    const std::int16_t index = FindItemRow(module, element, rows);
-    if (index < 0) return {};
-    return rows[static_cast<std::size_t>(index)].ComponentClass;
+    const std::optional<std::size_t> index = FindItemRow(module, element, rows);
+    return index ? rows[*index].ComponentClass : std::string();
 }
 
 void RecordInvalidProperty(std::string& invalidPropertyList, std::string_view accessString) {

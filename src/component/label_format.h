@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,8 +35,8 @@ std::string EvaluateLabelFormat(mdlOPM_Labeller& module, const Element& element,
                                 std::string_view format);
 
 // The index of the last row whose match format, evaluated for the element, fits one of its
-// comma-separated patterns; -1 when none does. Every row's match format is evaluated.
-std::int16_t FindItemRow(mdlOPM_Labeller& module, const Element& element, const ItemRows& rows);
+// comma-separated patterns; none when no row does. Every row's match format is evaluated.
+std::optional<std::size_t> FindItemRow(mdlOPM_Labeller& module, const Element& element, const ItemRows& rows);
 
 // The class keyword of the row FindItemRow picks, empty when none matches.
 std::string GetComponentClass(mdlOPM_Labeller& module, const Element& element, const ItemRows& rows);

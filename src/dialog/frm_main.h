@@ -64,8 +64,8 @@ public:
     CheckBox& Check(std::string_view name);
     ToggleButton& Toggle(std::string_view name);
 
-    std::int16_t DimCurrentListIndex = 0;
-    std::int16_t LabelCurrentListIndex = 0;
+    int DimCurrentListIndex = 0;
+    int LabelCurrentListIndex = 0;
 
     // ---- Command buttons: mark, hide, run, show, reset the undo button ----------------
     void cmdAutoPlace_Click();
@@ -107,7 +107,7 @@ private:
         std::string_view add;
         std::string_view revise;
         std::string_view remove;
-        std::int16_t& currentIndex;
+        int& currentIndex;
     };
     ItemList DimList() {
         return {"cmbDimItems", "cmdDimItemsAdd", "cmdDimItemsRevise", "cmdDimItemsRemove",

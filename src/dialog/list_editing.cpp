@@ -25,7 +25,7 @@ void FrmMain::cmdLabelItemsRemove_Click() { ItemListRemove(LabelList()); }
 void FrmMain::ItemListKeyDown(const ItemList& list) {
     const ComboBox& combo = Combo(list.combo);
     const bool selected = combo.SelectedIndex() >= 0;
-    if (selected) list.currentIndex = static_cast<std::int16_t>(combo.SelectedIndex());
+    if (selected) list.currentIndex = combo.SelectedIndex();
     ControlRecord& remove = Button(list.remove).record;
     remove.caption = "Cancel";
     remove.enabled = true;
@@ -35,7 +35,7 @@ void FrmMain::ItemListKeyDown(const ItemList& list) {
 
 void FrmMain::ItemListClick(const ItemList& list) {
     const ComboBox& combo = Combo(list.combo);
-    if (combo.SelectedIndex() >= 0) list.currentIndex = static_cast<std::int16_t>(combo.SelectedIndex());
+    if (combo.SelectedIndex() >= 0) list.currentIndex = combo.SelectedIndex();
     ControlRecord& remove = Button(list.remove).record;
     remove.caption = "Remove";
     remove.enabled = true;
@@ -78,7 +78,7 @@ void FrmMain::ItemListRemove(const ItemList& list) {
     if (remove.caption == "Remove") {
         if (combo.SelectedIndex() >= 0) combo.Remove(combo.SelectedIndex());
         combo.SetSelectedIndex(combo.Count() - 1);
-        list.currentIndex = static_cast<std::int16_t>(combo.SelectedIndex());
+        list.currentIndex = combo.SelectedIndex();
     } else {
         remove.caption = "Remove";
         if (list.currentIndex < 0 || list.currentIndex >= combo.Count())

@@ -58,9 +58,9 @@ Element TextFrame(const mdlOPM_Labeller& module, std::int16_t frameStyle, const 
 
 std::int16_t BuildLabelBody(mdlOPM_Labeller& module, const Element& element, const ItemRows& rows,
                             bool atOrigin, std::vector<Element>& body) {
-    const std::int16_t rowIndex = FindItemRow(module, element, rows);
-    if (rowIndex < 0) return -1;
-    const ItemRow& row = rows[static_cast<std::size_t>(rowIndex)];
+    const std::optional<std::size_t> rowIndex = FindItemRow(module, element, rows);
+    if (!rowIndex) return -1;
+    const ItemRow& row = rows[*rowIndex];
     std::string text = EvaluateLabelFormat(module, element, rows, row.LabelFormat);
     if (text.empty()) return -1;
 

@@ -66,9 +66,9 @@ std::optional<Point> AnchorPoint(mdlOPM_Labeller& module, const Element& compone
 
 void ReduceComponent(mdlOPM_Labeller& module, const Element& component, const ItemRows& rows,
                      const Element& border, const Range& range, BorderComponents& found) {
-    const std::int16_t rowIndex = FindItemRow(module, component, rows);
-    if (rowIndex < 0) return;
-    const ItemRow& row = rows.at(static_cast<std::size_t>(rowIndex));
+    const std::optional<std::size_t> rowIndex = FindItemRow(module, component, rows);
+    if (!rowIndex) return;
+    const ItemRow& row = rows.at(*rowIndex);
     const std::string& componentClass = row.ComponentClass;
     const bool straight = componentClass == "STRAIGHT";
 

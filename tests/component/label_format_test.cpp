@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -92,14 +93,14 @@ TEST_F(LabelFormatTest, PatternsAreComparedAsWritten) {
     struct Case {
         const char* matchFormat;
         const char* patterns;
-        int expected;
+        std::optional<std::size_t> expected;
     };
     const Case cases[] = {
-        {"[EC_CLASS_NAME]", "ELBOW, PIPE", -1},  // the second pattern begins with a space
+        {"[EC_CLASS_NAME]", "ELBOW, PIPE", std::nullopt},  // the second pattern begins with a space
         {"[EC_CLASS_NAME]", "ELBOW,PIPE", 0},
-        {"[EC_CLASS_NAME]", "pipe", -1},
-        {"[EC_CLASS_NAME]", "", -1},  // no patterns at all never match
-        {"", "", -1},
+        {"[EC_CLASS_NAME]", "pipe", std::nullopt},
+        {"[EC_CLASS_NAME]", "", std::nullopt},  // no patterns at all never match
+        {"", "", std::nullopt},
         {"", "*", 0},  // "*" takes the empty match text
         {"", "ELBOW,", 0},
     };
@@ -116,6 +117,16 @@ TEST_F(LabelFormatTest, ElevationInAMatchFormatDoesNotClassifyByItself) {
     // left out of match texts instead of asking for itself.
     const ItemRows selfReferring = {{"[PIPELINE]&{EL}", "1001-P", "", 0, "STRAIGHT"}};
     EXPECT_EQ(FindItemRow(module, Pipe(), selfReferring), 0);
+}
+
+TEST_F(LabelFormatTest, RowsBeyondSixteenBitIndexesAreFoundWhereTheyAre) {
+    // Only the last row matches; an index that wrapped would pick an early row or none.
+    for (const std::size_t count : {32768u, 40001u, 65539u}) {
+        ItemRows many(count, ItemRow{"[EC_CLASS_NAME]", "VALVE", "", 0, "STRAIGHT"});
+        many.back() = {"[EC_CLASS_NAME]", "PIPE", "[PIPELINE]", 0, "TURN90"};
+        EXPECT_EQ(FindItemRow(module, Pipe(), many), count - 1) << count;
+        EXPECT_EQ(GetComponentClass(module, Pipe(), many), "TURN90") << count;
+    }
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ struct ItemListNames {
     void (FrmMain::*addClick)();
     void (FrmMain::*reviseClick)();
     void (FrmMain::*removeClick)();
-    std::int16_t FrmMain::*currentIndex;
+    int FrmMain::*currentIndex;
     Entries loaded;  // the list after the first style was loaded
 };
 
@@ -63,7 +63,7 @@ protected:
     const ControlRecord& add() { return dialog->Record(names().add); }
     const ControlRecord& revise() { return dialog->Record(names().revise); }
     const ControlRecord& remove() { return dialog->Record(names().remove); }
-    std::int16_t currentIndex() { return dialog->*names().currentIndex; }
+    int currentIndex() { return dialog->*names().currentIndex; }
 
     void Choose(int index) {
         combo().SetSelectedIndex(index);

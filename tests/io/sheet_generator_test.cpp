@@ -154,12 +154,9 @@ TEST(SheetGenerator, ExampleConfigurationRowsMatchEveryComponentAndTheGridCell) 
             EXPECT_TRUE(MatchesWildcard(cell.Cell().name, module.settings.GridCellName));
             continue;
         }
-        EXPECT_GE(FindItemRow(module, cell, labelItems), 0) << cell.Describe();
-        EXPECT_FALSE(
-            EvaluateLabelFormat(
-                module, cell, labelItems,
-                labelItems[static_cast<std::size_t>(FindItemRow(module, cell, labelItems))].LabelFormat)
-                .empty())
+        const std::optional<std::size_t> row = FindItemRow(module, cell, labelItems);
+        ASSERT_TRUE(row) << cell.Describe();
+        EXPECT_FALSE(EvaluateLabelFormat(module, cell, labelItems, labelItems[*row].LabelFormat).empty())
             << cell.Describe();
     }
     EXPECT_EQ(grids, 1);

@@ -61,10 +61,10 @@ std::string NewEntries(const std::string& before, const std::string& after) {
     return added.empty() ? "" : added.substr(0, added.size() - 1);
 }
 
-Json RowJson(const ItemRows& rows, std::int16_t index) {
-    if (index < 0) return nullptr;
-    const ItemRow& row = rows[static_cast<std::size_t>(index)];
-    return Json{{"index", index}, {"row", RowText(row)}, {"class", row.ComponentClass}};
+Json RowJson(const ItemRows& rows, std::optional<std::size_t> index) {
+    if (!index) return nullptr;
+    const ItemRow& row = rows[*index];
+    return Json{{"index", *index}, {"row", RowText(row)}, {"class", row.ComponentClass}};
 }
 
 // The slope of a straight run in each written form, from its start and end in the attached
@@ -91,7 +91,7 @@ Json InspectComponent(mdlOPM_Labeller& module, cad::CadHost& host, const Element
     report["id"] = element.id;
     report["cell"] = std::get<CellGeometry>(element.geometry).name;
     report["className"] = GetObjectClassName(host, element);
-    const std::int16_t labelRow = FindItemRow(module, element, labelItems);
+    const std::optional<std::size_t> labelRow = FindItemRow(module, element, labelItems);
     report["labelRow"] = RowJson(labelItems, labelRow);
     report["dimensionRow"] = RowJson(dimItems, FindItemRow(module, element, dimItems));
 
@@ -107,9 +107,8 @@ Json InspectComponent(mdlOPM_Labeller& module, cad::CadHost& host, const Element
         report["keyPointError"] = error.what();
     }
     report["labelText"] =
-        labelRow < 0 ? Json(nullptr)
-                     : Json(EvaluateLabelFormat(module, element, labelItems,
-                                                labelItems[static_cast<std::size_t>(labelRow)].LabelFormat));
+        labelRow ? Json(EvaluateLabelFormat(module, element, labelItems, labelItems[*labelRow].LabelFormat))
+                 : Json(nullptr);
     report["invalidProperties"] = NewEntries(invalidBefore, module.invalidPropertyList);
     Json messages = Json::array();
     for (std::size_t i = messagesBefore; i < host.Messages().size(); ++i)
