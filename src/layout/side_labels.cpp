@@ -166,12 +166,16 @@ std::string_view FirstWord(std::string_view text) { return text.substr(0, text.f
 
 double TextElevation(std::string_view text) {
     for (std::size_t at = text.find("EL"); at != std::string_view::npos; at = text.find("EL", at + 1)) {
+        // Only an "EL" that starts a word is an elevation; inside "STEEL-3" or "DIESEL-2" the
+        // number after it is part of a name and would decide wrongly which coincident label
+        // stays.
+        if (at != 0 && text[at - 1] != ' ') continue;
         std::string_view rest = text.substr(at + 2);
         while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
         try {
             return TextToDouble(LeadingNumber(rest));
         } catch (const ConversionError&) {
-            continue;  // no number follows this "EL" (a word such as STEEL)
+            continue;  // no number follows this "EL" (a word such as ELBOW)
         }
     }
     return 0.0;

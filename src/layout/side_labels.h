@@ -39,8 +39,8 @@ BorderSide NearestSide(const Point& point, const Range& border);
 
 // The characters before the first space; the whole text when it has none.
 std::string_view FirstWord(std::string_view text);
-// The number after an "EL" in the text: the first "EL" that a number follows (spaces
-// between allowed); 0 when no "EL" is followed by one ("STEEL", "EL" alone).
+// The number after an "EL" that starts a word ("EL+4500", "EL -12.5"): the first such "EL"
+// that a number follows; 0 when there is none ("STEEL-3", "ELBOW", "EL" alone).
 double TextElevation(std::string_view text);
 // 2 x U, plus 1.0 for each of the two labels that is a grid name.
 double MinimumGap(double underlineDistance, bool firstIsGridName, bool secondIsGridName);

@@ -28,11 +28,23 @@ TEST(SideLabels, APointGoesToTheNearestSideWithLeftAndRightWinningTies) {
         EXPECT_EQ(NearestSide(point, border), side) << point.x << "," << point.y;
 }
 
-TEST(SideLabels, TheElevationIsTheNumberAfterAnElOrZero) {
+TEST(SideLabels, TheElevationIsTheNumberAfterAWordStartingWithElOrZero) {
     const std::pair<const char*, double> cases[] = {
-        {"1001-P EL+2350", 2350}, {"1001-P EL -12.5", -12.5}, {"1001-P EL+2350 BOP", 2350},
-        {"STEEL PIPE", 0},        {"STEEL EL+100", 100},      {"1001-P", 0},
-        {"1001-P EL", 0},         {"A EL+5 EL+7", 5},
+        {"1001-P EL+2350", 2350},
+        {"1001-P EL -12.5", -12.5},
+        {"1001-P EL+2350 BOP", 2350},
+        {"STEEL PIPE", 0},
+        {"STEEL EL+100", 100},
+        {"1001-P", 0},
+        {"1001-P EL", 0},
+        {"A EL+5 EL+7", 5},
+        {"EL0", 0},
+        {"EL-1200", -1200},
+        {"1001-P STEEL-3 EL+4500", 4500},
+        {"DIESEL-2 EL+300", 300},
+        {"DIESEL-2", 0},
+        {"1001-P ELBOW EL+20", 20},
+        {"X-EL+5", 0},
     };
     for (const auto& [text, elevation] : cases) EXPECT_EQ(TextElevation(text), elevation) << text;
     EXPECT_EQ(FirstWord("1001-P EL+5"), "1001-P");
@@ -132,6 +144,8 @@ TEST_F(SideLabelsTest, OfCoincidentTextsTheHigherElevationStaysAndComesFirst) {
         {{"P1 EL+3", "P1 EL+3 B"}, {"P1 EL+3"}},  // equal: the earlier one stays
         {{"P1 EL+2", "P2 EL+5"}, {"P2 EL+5", "P1 EL+2"}},
         {{"P1 EL+2", "P1 EL+5", "P2 EL+1"}, {"P1 EL+5", "P2 EL+1"}},
+        {{"P1 EL+100", "P1 STEEL-3 EL+4500"}, {"P1 STEEL-3 EL+4500"}},  // "EL" inside a word is no elevation
+        {{"DIESEL-2 EL+200", "DIESEL-2 EL+300"}, {"DIESEL-2 EL+300"}},
     };
     for (const auto& [written, kept] : cases) {
         SCOPED_TRACE(written.front() + " / " + written.back());
