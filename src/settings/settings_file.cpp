@@ -6,6 +6,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "host/message_text.h"
 #include "host/numbers.h"
 #include "settings/config_text.h"
 
@@ -16,7 +17,7 @@ namespace {
 std::string ReadWholeFile(const std::filesystem::path& file) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(file, error);
-    const std::string shownPath = (error ? file : absolute).string();
+    const std::string shownPath = Escaped((error ? file : absolute).string());
     if (std::filesystem::is_directory(file, error))
         throw SettingsFileError("cannot read the configuration file '" + shownPath + "': it is a folder");
     errno = 0;
@@ -59,8 +60,8 @@ struct Loader {
         try {
             return convert(value);
         } catch (const ConversionError& error) {
-            throw ConversionError(fileName + " line " + std::to_string(lineNumber) + ": " + key + ": " +
-                                  error.what());
+            throw ConversionError(Escaped(fileName) + " line " + std::to_string(lineNumber) + ": " +
+                                  Escaped(key) + ": " + error.what());
         }
     }
 

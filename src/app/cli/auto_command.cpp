@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <vector>
 
 #include "app/cli/cli_support.h"
 #include "cad/cad_host.h"
@@ -72,11 +73,14 @@ void PrintMessages(const cad::CadHost& host) {
     constexpr std::size_t Shown = 20;
     const auto& messages = host.Messages();
     for (std::size_t i = 0; i < messages.size() && i < Shown; ++i)
-        std::cerr << "message: " << messages[i].text << "\n";
+        std::cerr << "message: " << OneLine(messages[i].text) << "\n";
     if (messages.size() > Shown) std::cerr << "message: ... and " << messages.size() - Shown << " more\n";
 }
 
 void Auto(const AutoArguments& arguments) {
+    std::vector<std::string> outputs{arguments.output};
+    if (arguments.svg) outputs.push_back(*arguments.svg);
+    CheckOutputs(outputs);  // before a long run, not after it
     cad::Drawing drawing = io::LoadSheet(arguments.sheet);
     const ConfigurationFolder configuration(arguments.config, arguments.sheet);
     const std::string sheetMacroProject = drawing.macroProjectPath;
@@ -110,10 +114,10 @@ void Auto(const AutoArguments& arguments) {
 
     cad::Drawing& result = host.GetDrawing();
     result.macroProjectPath = sheetMacroProject;
-    std::string svg;
-    if (arguments.svg) svg = io::RenderSvg(result);
-    io::SaveSheet(result, arguments.output);
-    if (arguments.svg) io::WriteFileAtomically(*arguments.svg, svg);
+    io::OutputSet written;
+    AddSheet(written, result, arguments.output);
+    if (arguments.svg) written.Add(*arguments.svg, io::RenderSvg(result));
+    written.Commit();
 
     std::cout << "Automatic Place: " << report.borders << (report.borders == 1 ? " area" : " areas")
               << (report.bordersDrawn > 0 ? " (" + std::to_string(report.bordersDrawn) + " drawn)" : "")

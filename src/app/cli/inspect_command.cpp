@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/cli_support.h"
 #include "cad/cad_host.h"
 #include "cad/prompter.h"
 #include "component/component_geometry.h"
@@ -183,8 +184,8 @@ void Inspect(const InspectArguments& arguments) {
         }
     }
     if (arguments.element && components.empty())
-        throw std::runtime_error("'" + arguments.sheet +
-                                 "' has no component (cell of an attached model) with id " +
+        throw std::runtime_error(QuotedPath(arguments.sheet) +
+                                 " has no component (cell of an attached model) with id " +
                                  std::to_string(*arguments.element));
 
     const std::string& list = module.invalidPropertyList;

@@ -5,12 +5,15 @@
 #include <vector>
 
 #include "app/cli/auto_command.h"
+#include "app/cli/cli_support.h"
 #include "app/cli/command.h"
 #include "app/cli/generate_command.h"
 #include "app/cli/inspect_command.h"
 #include "app/cli/render_command.h"
 #include "app/cli/run_command.h"
 #include "app/cli/settings_command.h"
+#include "host/message_text.h"
+#include "io/input_script.h"
 
 namespace {
 
@@ -19,7 +22,7 @@ using namespace zkl::app;
 int ReportParseError(const CLI::App& program, const CLI::ParseError& error) {
     // --help and --version arrive as "errors" that exit successfully.
     if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return program.exit(error);
-    std::string message = error.what();
+    std::string message = OneLine(error.what());
     std::string help = std::string(ProgramName) + " --help";
     const auto given = program.get_subcommands();
     if (!given.empty()) {
@@ -27,22 +30,36 @@ int ReportParseError(const CLI::App& program, const CLI::ParseError& error) {
     } else if (!program.remaining().empty()) {
         // CLI11 would only say that a subcommand is required; name what was given instead.
         const std::string first = program.remaining().front();
-        message = "'" + first + (first.starts_with('-') ? "' is not an option" : "' is not a command");
+        message = "'" + zkl::Escaped(first) +
+                  (first.starts_with('-') ? "' is not an option" : "' is not a command");
     }
     std::cerr << ProgramName << ": " << message << " (see " << help << ")\n";
     return ExitUsage;
 }
 
+// Every message is made one line where it is built; OneLine is the last line of defence for
+// text from places that forgot, and changes nothing in a message that is right already.
 int Run(const Command& command) {
     try {
         command.run();
         return ExitSuccess;
     } catch (const UsageError& error) {
-        std::cerr << ProgramName << ": " << error.what() << " (see " << ProgramName << " "
+        std::cerr << ProgramName << ": " << OneLine(error.what()) << " (see " << ProgramName << " "
                   << command.subcommand->get_name() << " --help)\n";
         return ExitUsage;
+    } catch (const zkl::io::InputScriptError& error) {
+        // A faulty script is reported as a compiler does: one line for each faulty line.
+        if (error.Problems().empty()) std::cerr << ProgramName << ": " << OneLine(error.what()) << "\n";
+        bool first = true;
+        for (const zkl::io::ScriptProblem& problem : error.Problems()) {
+            if (first) std::cerr << ProgramName << ": ";
+            first = false;
+            std::cerr << OneLine(error.Source()) << ":" << problem.line << ": " << OneLine(problem.problem)
+                      << "\n";
+        }
+        return ExitFailure;
     } catch (const std::exception& error) {
-        std::cerr << ProgramName << ": " << error.what() << "\n";
+        std::cerr << ProgramName << ": " << OneLine(error.what()) << "\n";
         return ExitFailure;
     }
 }
@@ -55,12 +72,8 @@ int main(int argc, char** argv) {
     program.require_subcommand(1);
 
     const std::vector<Command> commands{
-        AddInspectCommand(program),
-        AddRenderCommand(program),
-        AddAutoCommand(program),
-        AddGenerateCommand(program),
-        AddRunCommand(program),
-        AddSettingsCommand(program),
+        AddInspectCommand(program),  AddRenderCommand(program), AddAutoCommand(program),
+        AddGenerateCommand(program), AddRunCommand(program),    AddSettingsCommand(program),
     };
 
     try {

@@ -23,7 +23,7 @@ void Render(const RenderArguments& arguments) {
     try {
         svg = io::RenderSvg(drawing);
     } catch (const std::exception& error) {
-        throw std::runtime_error("cannot draw '" + arguments.sheet + "': " + error.what());
+        throw std::runtime_error("cannot draw " + QuotedPath(arguments.sheet) + ": " + error.what());
     }
     io::WriteFileAtomically(arguments.output, svg);
 }

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/cli/cli_support.h"
 #include "cad/cad_host.h"
@@ -44,8 +45,8 @@ const std::map<std::string, void (FrmMain::*)()>& Buttons() {
 
 void PrintMessages(const cad::CadHost& host) {
     for (const Message& message : host.Messages()) {
-        std::cout << message.text;
-        if (!message.details.empty()) std::cout << " (" << message.details << ")";
+        std::cout << OneLine(message.text);
+        if (!message.details.empty()) std::cout << " (" << OneLine(message.details) << ")";
         std::cout << "\n";
     }
     std::cout.flush();
@@ -53,6 +54,9 @@ void PrintMessages(const cad::CadHost& host) {
 
 void RunScripted(const RunArguments& arguments) {
     // Everything is read and checked before the command starts, so bad input writes nothing.
+    std::vector<std::string> outputs{arguments.output};
+    if (arguments.svg) outputs.push_back(*arguments.svg);
+    CheckOutputs(outputs);
     std::vector<Input> inputs = io::LoadInputScript(arguments.input);
     cad::Drawing drawing = io::LoadSheet(arguments.sheet);
     const ConfigurationFolder configuration(arguments.config, arguments.sheet);
@@ -81,8 +85,10 @@ void RunScripted(const RunArguments& arguments) {
                   << " input(s) of the script left unused\n";
 
     host.GetDrawing().macroProjectPath = sheetMacroProject;
-    io::SaveSheet(host.GetDrawing(), arguments.output);
-    if (arguments.svg) io::WriteFileAtomically(*arguments.svg, io::RenderSvg(host.GetDrawing()));
+    io::OutputSet written;
+    AddSheet(written, host.GetDrawing(), arguments.output);
+    if (arguments.svg) written.Add(*arguments.svg, io::RenderSvg(host.GetDrawing()));
+    written.Commit();
 }
 
 }  // namespace
