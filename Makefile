@@ -4,13 +4,27 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev \
             nlohmann-json3-dev libboost-dev libcli11-dev
+# libFuzzer and the sanitizer runtimes come with clang; only `make fuzz` needs them.
+FUZZ_PACKAGES := clang libclang-rt-14-dev
 
-.PHONY: all deps configure build demo test bench clean format
+# The sanitizer build: every test under AddressSanitizer and UndefinedBehaviorSanitizer.
+# -O1 keeps the build and the runs short; -g1 is enough for the line numbers of a report.
+SANITIZE_BUILD ?= build-sanitize
+SANITIZE_JOBS ?= 2
+SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
+
+# The fuzzers (docs/fuzzing.md): each harness runs FUZZ_SECONDS in turn.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 2
+
+.PHONY: all deps fuzz-deps configure build demo test bench test-sanitize fuzz-build fuzz clean format
 
 all: build
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+# Installs the packages named in $(1) that are missing.
+define install_missing
+@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -18,6 +32,13 @@ deps:
 	  SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
 	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+fuzz-deps:
+	$(call install_missing,$(PACKAGES) $(FUZZ_PACKAGES))
 
 configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DZKL_BUILD_BENCH=ON >/dev/null
@@ -37,8 +58,25 @@ test: build
 bench: build
 	$(BUILD)/zkl_bench --benchmark_counters_tabular=true
 
+test-sanitize: deps
+	@cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" \
+	  -DZKL_BUILD_TESTS=ON -DZKL_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j $(SANITIZE_JOBS)
+	@cd $(SANITIZE_BUILD) && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(SANITIZE_JOBS)
+
+fuzz-build: fuzz-deps
+	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
+	  -DZKL_BUILD_TESTS=OFF -DZKL_BUILD_BENCH=OFF -DZKL_BUILD_FUZZERS=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(FUZZ_JOBS) --target zkl_fuzzers
+
+fuzz: fuzz-build
+	@fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) out
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) out
