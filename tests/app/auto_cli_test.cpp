@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <set>
 
 #include "app/cli_runner.h"
 #include "io/sheet_file.h"
@@ -118,10 +119,18 @@ TEST_F(AutoCli, BadInputGivesOneErrorLineAndWritesNothing) {
          1,
          "ZKL_Labeller.ini"},
         {"missing --config", {"auto", "plant.json", "--config", "gone.ini", "-o", "out.json"}, 1, "gone.ini"},
+        {"--config that is a folder",
+         {"auto", "plant.json", "--config", "settings.d", "-o", "out.json"},
+         1,
+         "the configuration file 'settings.d' is a folder"},
         {"sheet that does not exist", {"auto", "nothing.json", "-o", "out.json"}, 2, "nothing.json"},
         {"output that is not a sheet", {"auto", "plant.json", "-o", "out.svg"}, 2, "out.svg"},
-        {"generated sheet that is not a sheet", {"generate", "--components", "5", "-o", "out.svg"}, 2, "out.svg"},
+        {"generated sheet that is not a sheet",
+         {"generate", "--components", "5", "-o", "out.svg"},
+         2,
+         "out.svg"},
     };
+    fs::create_directory(Path("settings.d"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const CliResult result = Run(c.arguments);
@@ -142,6 +151,71 @@ TEST_F(AutoCli, BadInputGivesOneErrorLineAndWritesNothing) {
     EXPECT_EQ(step.exitCode, 1);
     EXPECT_NE(step.err.find("StepDistance"), std::string::npos) << step.err;
     EXPECT_FALSE(fs::exists(Path("out.json")));
+}
+
+TEST_F(AutoCli, OutputsThatCannotAllBeWrittenLeaveEveryFileAsItWas) {
+    GenerateSheet(20);
+    std::ofstream(Path("out.json")) << "earlier sheet";
+    fs::create_directory(Path("folder.svg"));
+    fs::create_directory(Path("folder.json"));
+    fs::create_symlink("out.json", Path("link.svg"));
+    const std::set<fs::path> before{fs::directory_iterator(folder_), fs::directory_iterator()};
+    const std::vector<std::string> run{"run",     Example("demo_sheet.json").string(),  "--command", "manual",
+                                       "--input", Example("label_session.txt").string()};
+    const struct {
+        const char* what;
+        std::vector<std::string> arguments;  // the outputs are added
+        std::vector<std::string> outputs;
+        int exitCode;
+        std::string message;
+    } cases[] = {
+        {"picture is a folder",
+         {"auto", "plant.json"},
+         {"-o", "out.json", "--svg", "folder.svg"},
+         1,
+         "cannot write 'folder.svg': it is a folder"},
+        {"sheet is a folder",
+         {"auto", "plant.json"},
+         {"-o", "folder.json", "--svg", "out.svg"},
+         1,
+         "cannot write 'folder.json': it is a folder"},
+        {"picture folder missing",
+         {"auto", "plant.json"},
+         {"-o", "out.json", "--svg", "none/out.svg"},
+         1,
+         "cannot write 'none/out.svg': folder 'none' does not exist"},
+        {"picture is the sheet",
+         {"auto", "plant.json"},
+         {"-o", "out.json", "--svg", "link.svg"},
+         2,
+         "the outputs 'out.json' and 'link.svg' are the same file"},
+        {"run: picture is a folder",
+         run,
+         {"-o", "out.json", "--svg", "folder.svg"},
+         1,
+         "cannot write 'folder.svg': it is a folder"},
+        {"run: picture is the sheet",
+         run,
+         {"-o", "out.json", "--svg", "link.svg"},
+         2,
+         "the outputs 'out.json' and 'link.svg' are the same file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.end(), c.outputs.begin(), c.outputs.end());
+        const CliResult result = Run(arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+        EXPECT_NE(result.err.find("zkl-labeller: " + c.message), std::string::npos) << result.err;
+        EXPECT_EQ(ReadFile(Path("out.json")), "earlier sheet");
+        EXPECT_EQ((std::set<fs::path>{fs::directory_iterator(folder_), fs::directory_iterator()}), before)
+            << "no output and no temporary file is left";
+    }
+
+    // The sheet written over its own input is allowed: it is read in full first.
+    const CliResult over = Run({"auto", "plant.json", "-o", "plant.json", "-q"});
+    ASSERT_EQ(over.exitCode, 0) << over.err;
+    EXPECT_GT(LabelCells(Path("plant.json")), 0u);
 }
 
 }  // namespace

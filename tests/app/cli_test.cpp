@@ -30,7 +30,6 @@ protected:
     fs::path Output(const std::string& name) const { return folder_ / name; }
 
     static std::string Data(const std::string& name) { return std::string(ZKL_TEST_DATA_DIR) + "/" + name; }
-
 };
 
 TEST_F(Cli, RenderingTheExampleSheetWritesAnSvgPicture) {
@@ -76,6 +75,11 @@ TEST_F(Cli, FailuresGiveOneLineNamingTheCauseAndWriteNothing) {
           Output("none/out.svg").string()},
          1,
          "none/out.svg"},
+        {"input is a folder", {"render", Output("folder.json").string(), "-o", "OUT"}, 1, "it is a folder"},
+        {"output is a folder",
+         {"render", std::string(ZKL_EXAMPLES_DIR) + "/demo_sheet.json", "-o", Output("folder.svg").string()},
+         1,
+         "folder.svg': it is a folder"},
         {"output not SVG",
          {"render", Data("cli_bad_sheet.json"), "-o", Output("out.dxf").string()},
          2,
@@ -88,6 +92,8 @@ TEST_F(Cli, FailuresGiveOneLineNamingTheCauseAndWriteNothing) {
         {"unknown option", {"render", "--colour", Data("cli_bad_sheet.json"), "-o", "OUT"}, 2, "--colour"},
         {"no subcommand", {}, 2, "--help"},
     };
+    fs::create_directory(Output("folder.json"));
+    fs::create_directory(Output("folder.svg"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> arguments = c.arguments;
@@ -99,6 +105,58 @@ TEST_F(Cli, FailuresGiveOneLineNamingTheCauseAndWriteNothing) {
         EXPECT_NE(result.err.find(c.mentioned), std::string::npos) << result.err;
         EXPECT_FALSE(fs::exists(Output("out.svg")));
         EXPECT_FALSE(fs::exists(Output("out.dxf")));
+    }
+}
+
+TEST_F(Cli, ErrorsAboutValuesHoldingLineBreaksStayOnOneLine) {
+    // Names and values are the user's and may hold anything; the error still is one line,
+    // the break shown as "\n".
+    const std::string demo = std::string(ZKL_EXAMPLES_DIR) + "/demo_sheet.json";
+    fs::copy_file(demo, Output("demo\nsheet.json"));
+    fs::copy_file(std::string(ZKL_EXAMPLES_DIR) + "/ZKL_Labeller.ini", Output("ZKL_Labeller.ini"));
+    fs::create_directory(Output("conf\ndir"));
+    std::ofstream(Output("odd\nname.ini")) << "TEXTHEIGHT=big\a\n";
+    std::ofstream(Output("script\n.txt")) << "point 1 2\nturn left\n";
+    struct Case {
+        const char* name;
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string mentioned;
+    };
+    const std::vector<Case> cases{
+        {"missing sheet", {"render", "no\nsheet.json", "-o", "out.svg"}, 1, "'no\\nsheet.json'"},
+        {"level name in a sheet",
+         {"render", Data("cli_line_break_sheet.json"), "-o", "out.svg"},
+         1,
+         "level \"Pipes\\nSouth\" is not in the level table"},
+        {"missing output folder", {"render", demo, "-o", "new\nfolder/out.svg"}, 1, "'new\\nfolder/out.svg'"},
+        {"output name", {"render", demo, "-o", "out\n.dxf"}, 2, "'out\\n.dxf' is not a .svg file name"},
+        {"command name", {"dra\nw"}, 2, "'dra\\nw' is not a command"},
+        {"configuration file name and value",
+         {"settings", "--config", "odd\nname.ini"},
+         1,
+         "odd\\nname.ini line 1: TEXTHEIGHT: cannot convert \"big\\u0007\" to a number"},
+        {"configuration folder",
+         {"auto", demo, "--config", "conf\ndir", "-o", "out.json"},
+         1,
+         "the configuration file 'conf\\ndir' is a folder"},
+        {"input script name",
+         {"run", demo, "--command", "manual", "--input", "script\n.txt", "-o", "out.json"},
+         1,
+         "script\\n.txt:2: 'turn' is not an input"},
+        {"sheet name",
+         {"inspect", "demo\nsheet.json", "--element", "99999"},
+         1,
+         "'demo\\nsheet.json' has no component"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliResult result = Run(c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+        EXPECT_EQ(LineCount(result.err), 1u) << result.err;
+        EXPECT_NE(result.err.find(c.mentioned), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(Output("out.svg")));
+        EXPECT_FALSE(fs::exists(Output("out.json")));
     }
 }
 

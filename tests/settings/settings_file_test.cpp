@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "cad/cad_host.h"
 #include "host/numbers.h"
@@ -241,6 +242,36 @@ TEST_F(SettingsFile, AMissingFileIsAnErrorNamingTheFullPath) {
     }
     // The lists are already reset when the open fails.
     EXPECT_EQ(labelItems_, ItemRows(1));
+}
+
+TEST_F(SettingsFile, MessagesStayOnOneLineWhateverTheFileNameAndValuesHold) {
+    struct Case {
+        const char* what;
+        std::string name;
+        std::function<void(const fs::path&)> make;
+        std::string message;  // "F" stands for the test's folder
+    };
+    const std::vector<Case> cases{
+        {"number in a file with a line break in its name", "odd\nname \"1\".ini",
+         [](const fs::path& file) { std::ofstream(file) << "# one\nTEXTHEIGHT=big\t\a\n"; },
+         "odd\\nname \\\"1\\\".ini line 2: TEXTHEIGHT: cannot convert \"big\\t\\u0007\" to a number"},
+        {"folder", "conf\ndir", [](const fs::path& file) { fs::create_directory(file); },
+         "cannot read the configuration file 'F/conf\\ndir': it is a folder"},
+        {"missing file", "gone\n.ini", [](const fs::path&) {},
+         "cannot read the configuration file 'F/gone\\n.ini': No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.make(folder_ / c.name);
+        std::string expected;
+        for (const char ch : c.message) expected += ch == 'F' ? folder_.string() : std::string(1, ch);
+        try {
+            LoadSettingsFile(folder_ / c.name, module_, nullptr, labelItems_, dimItems_, "", true);
+            ADD_FAILURE() << "loaded";
+        } catch (const std::exception& error) {
+            EXPECT_EQ(error.what(), expected);
+        }
+    }
 }
 
 TEST_F(SettingsFile, DialogModeNeedsADialog) {
