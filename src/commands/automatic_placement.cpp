@@ -221,7 +221,10 @@ PlacementReport RunAutomaticPlacement(mdlOPM_Labeller& module, bool placeDimensi
     } else {
         ReadSettingsFromDialog(module, DialogOf(module, "Automatic Place"), run.labelItems, run.dimItems);
     }
-    if (placeLabels) CheckStepDistance(module.settings);
+    // Without a row that can match, the free-place search never runs and needs no step.
+    const bool labelsCanMatch = std::any_of(run.labelItems.begin(), run.labelItems.end(),
+                                            [](const ItemRow& row) { return !row.MatchPatterns.empty(); });
+    if (placeLabels && labelsCanMatch) CheckStepDistance(module.settings);
 
     PostInfo(host, "Starting to place labels");
     const Level level = BorderLevel(host, module.settings.ShapeLevelName);

@@ -42,7 +42,8 @@ struct PlacementProgress {
 // labels; any case, blanks ignored) switch the two parts off and take the settings from the
 // configuration file; without arguments the settings come from the module's dialog, which
 // must exist. Throws std::invalid_argument naming StepDistance when labels are to be placed
-// with a step that is not greater than 0, before anything is placed. Posts "Starting to
+// (switched on, and a label row that can match) with a step that is not greater than 0,
+// before anything is placed. Posts "Starting to
 // place labels" first and the run summary last; when no border shape exists and none can be
 // drawn it posts NoDrawingAreaMessage instead of visiting any. Host errors end the run with
 // the elements placed so far left in the model.

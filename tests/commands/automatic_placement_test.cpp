@@ -218,15 +218,18 @@ TEST_F(AutomaticPlacement, MissingBorderLevelIsCreatedAndCommitted) {
 // A copy of the example configuration with one line changed, beside a sheet pointing at it.
 class ChangedConfiguration {
 public:
-    ChangedConfiguration(const std::string& key, const std::string& value)
+    // Lines of `droppedKey` are left out.
+    ChangedConfiguration(const std::string& key, const std::string& value, const std::string& droppedKey = "")
         : folder_(fs::temp_directory_path() /
                   ("zkl_auto_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                   key + value)) {
+                   key + value + droppedKey)) {
         fs::create_directories(folder_);
         std::ifstream in(test::ExampleConfiguration);
         std::ofstream out(folder_ / "ZKL_Labeller.ini");
-        for (std::string line; std::getline(in, line);)
+        for (std::string line; std::getline(in, line);) {
+            if (!droppedKey.empty() && line.rfind(droppedKey + "=", 0) == 0) continue;
             out << (line.rfind(key + "=", 0) == 0 ? key + "=" + value : line) << "\n";
+        }
     }
     ~ChangedConfiguration() { fs::remove_all(folder_); }
     std::string MacroProject() const { return (folder_ / "ZKL_Labeller.mvba").string(); }
@@ -257,6 +260,15 @@ TEST(AutomaticPlacementSettings, StepDistanceNotAboveZeroIsRefusedBeforeAnything
         session.host.SetKeyinArguments("TRUE,FALSE");
         EXPECT_NO_THROW(RunAutomaticPlacement(session.module, true, true));
     }
+    // Nor without label rows: sides and dimensions are still placed.
+    ChangedConfiguration noRows("STEPDISTANCE", "0", "LABELITEMS");
+    cad::Drawing drawing = test::ExampleDrawing();
+    drawing.macroProjectPath = noRows.MacroProject();
+    test::Session session(std::move(drawing));
+    session.host.SetKeyinArguments("TRUE,TRUE");
+    const PlacementReport report = RunAutomaticPlacement(session.module, true, true);
+    EXPECT_GT(report.dimensions, 0);
+    EXPECT_EQ(report.labels, 0);
 }
 
 TEST_F(AutomaticPlacement, SemiAutomaticEscEndsOneBorderAndTheNextIsStillVisited) {
