@@ -71,21 +71,29 @@ Range Drawing::AttachmentRange(ModelId model) const {
     return result;
 }
 
+// The store checks the nesting too, but the range is worked out first, and that walk must
+// not meet a cell that is too deep either.
 ElementId Drawing::Add(ModelId model, Element& element) {
+    CheckCellNesting(element);
     element.model = model;
     return Model(model).Add(element, RangeOf(element));
 }
 
-void Drawing::Insert(ModelId model, const Element& element) {
-    Element stored = element;
-    stored.model = model;
-    Model(model).Insert(stored, RangeOf(stored));
+void Drawing::Insert(ModelId model, const Element& element) { Insert(model, Element(element)); }
+
+void Drawing::Insert(ModelId model, Element&& element) {
+    CheckCellNesting(element);
+    element.model = model;
+    const Range range = RangeOf(element);
+    Model(model).Insert(std::move(element), range);
 }
 
 void Drawing::Replace(ModelId model, const Element& element) {
+    CheckCellNesting(element);
     Element stored = element;
     stored.model = model;
-    Model(model).Replace(stored, RangeOf(stored));
+    const Range range = RangeOf(stored);
+    Model(model).Replace(std::move(stored), range);
 }
 
 void Drawing::Remove(ModelId model, ElementId id) { Model(model).Remove(id); }

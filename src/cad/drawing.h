@@ -42,7 +42,7 @@ struct Drawing {
     std::array<ViewArea, ViewCount> views;  // view n is views[n - 1]
     Symbology activeSymbology;              // level, colour, line style and weight
     FenceModes fenceModes;
-    std::string macroProjectPath;           // the macro project file; its folder holds the configuration
+    std::string macroProjectPath;  // the macro project file; its folder holds the configuration
 
     // ---- Look-ups (throw HostError naming what is missing) ------------------------------
     const Level& FindLevel(std::string_view name) const;
@@ -65,8 +65,11 @@ struct Drawing {
     Range AttachmentRange(ModelId model) const;
 
     // Element changes that keep the spatial index current. Add assigns the id and model.
+    // Add, Insert and Replace throw HostError for cells nested deeper than MaxCellNesting
+    // before anything walks them.
     ElementId Add(ModelId model, Element& element);
     void Insert(ModelId model, const Element& element);
+    void Insert(ModelId model, Element&& element);  // without a copy, for loading
     void Replace(ModelId model, const Element& element);
     void Remove(ModelId model, ElementId id);
 

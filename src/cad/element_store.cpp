@@ -5,31 +5,41 @@
 namespace zkl::cad {
 
 ElementId ElementStore::Add(Element& element, const Range& range) {
+    CheckCellNesting(element);
     element.id = nextId_++;
-    entries_.emplace(element.id, Entry{element, range});
+    // Ids only grow, so a new element goes at the end of the map without a search.
+    entries_.emplace_hint(entries_.end(), element.id, Entry{element, range});
     index_.Insert(element.id, range);
     if (extent_) extent_->Extend(range);
     return element.id;
 }
 
-void ElementStore::Insert(const Element& element, const Range& range) {
+void ElementStore::Insert(Element element, const Range& range) {
     if (element.id == NoElementId) throw HostError("cannot store an element without an id");
-    if (entries_.count(element.id) != 0)
-        throw HostError("element id " + std::to_string(element.id) + " is used twice in one model");
-    entries_.emplace(element.id, Entry{element, range});
-    index_.Insert(element.id, range);
+    CheckCellNesting(element);
+    // A file lists its elements by id, so loading one appends at the end of the map, where
+    // the hint saves the search.
+    const ElementId id = element.id;
+    Entry entry{std::move(element), range};
+    if (entries_.empty() || entries_.rbegin()->first < id)
+        entries_.emplace_hint(entries_.end(), id, std::move(entry));
+    else if (!entries_.try_emplace(id, std::move(entry)).second)
+        throw HostError("element id " + std::to_string(id) + " is used twice in one model");
+    index_.Insert(id, range);
     if (extent_) extent_->Extend(range);
-    if (element.id >= nextId_) nextId_ = element.id + 1;
+    if (id >= nextId_) nextId_ = id + 1;
 }
 
-void ElementStore::Replace(const Element& element, const Range& range) {
+void ElementStore::Replace(Element element, const Range& range) {
+    CheckCellNesting(element);
     auto it = entries_.find(element.id);
     if (it == entries_.end())
         throw HostError("element " + std::to_string(element.id) +
                         " is not in the model and cannot be rewritten");
-    it->second = Entry{element, range};
-    index_.Remove(element.id);
-    index_.Insert(element.id, range);
+    const ElementId id = element.id;
+    it->second = Entry{std::move(element), range};
+    index_.Remove(id);
+    index_.Insert(id, range);
     extent_.reset();
 }
 

@@ -21,12 +21,15 @@ public:
     };
     using Map = std::map<ElementId, Entry>;
 
+    // Every way in throws HostError for an element whose cells nest deeper than
+    // MaxCellNesting, so that nothing that walks stored elements meets deeper ones.
+
     // Gives the element the next free id (written into `element`) and stores it.
     ElementId Add(Element& element, const Range& range);
     // Stores an element under the id it carries (loading a file, undoing a removal).
     // Throws HostError when the id is 0 or already taken.
-    void Insert(const Element& element, const Range& range);
-    void Replace(const Element& element, const Range& range);
+    void Insert(Element element, const Range& range);
+    void Replace(Element element, const Range& range);
     void Remove(ElementId id);
 
     const Element* Find(ElementId id) const;

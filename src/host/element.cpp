@@ -1,5 +1,6 @@
 #include "host/element.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "host/host_error.h"
@@ -8,13 +9,20 @@ namespace zkl {
 
 const char* ElementTypeName(ElementType type) {
     switch (type) {
-        case ElementType::Cell: return "cell";
-        case ElementType::Line: return "line";
-        case ElementType::LineString: return "line string";
-        case ElementType::Shape: return "shape";
-        case ElementType::Ellipse: return "ellipse";
-        case ElementType::Text: return "text";
-        case ElementType::Dimension: return "dimension";
+        case ElementType::Cell:
+            return "cell";
+        case ElementType::Line:
+            return "line";
+        case ElementType::LineString:
+            return "line string";
+        case ElementType::Shape:
+            return "shape";
+        case ElementType::Ellipse:
+            return "ellipse";
+        case ElementType::Text:
+            return "text";
+        case ElementType::Dimension:
+            return "dimension";
     }
     return "element";
 }
@@ -94,7 +102,9 @@ double DimensionGeometry::MeasuredLength(int number) const {
 }
 
 LinearGeometry& Element::Linear() { return As<LinearGeometry>(*this, "a line, line string or shape"); }
-const LinearGeometry& Element::Linear() const { return As<LinearGeometry>(*this, "a line, line string or shape"); }
+const LinearGeometry& Element::Linear() const {
+    return As<LinearGeometry>(*this, "a line, line string or shape");
+}
 EllipseGeometry& Element::Ellipse() { return As<EllipseGeometry>(*this, "an ellipse"); }
 const EllipseGeometry& Element::Ellipse() const { return As<EllipseGeometry>(*this, "an ellipse"); }
 TextGeometry& Element::Text() { return As<TextGeometry>(*this, "a text"); }
@@ -104,7 +114,9 @@ const CellGeometry& Element::Cell() const { return As<CellGeometry>(*this, "a ce
 DimensionGeometry& Element::Dimension() { return As<DimensionGeometry>(*this, "a dimension"); }
 const DimensionGeometry& Element::Dimension() const { return As<DimensionGeometry>(*this, "a dimension"); }
 
-void Element::Move(const Point& by) { ApplyTransform(Transform3d::FromMatrixAndTranslation(Matrix3d::Identity(), by)); }
+void Element::Move(const Point& by) {
+    ApplyTransform(Transform3d::FromMatrixAndTranslation(Matrix3d::Identity(), by));
+}
 
 void Element::Rotate(const Matrix3d& rotation, const Point& pivot) {
     // p' = R (p - pivot) + pivot
@@ -146,6 +158,32 @@ void Element::ApplyTransform(const Transform3d& transform) {
         geometry);
 }
 
+namespace {
+
+// The nesting, but at most `budget`: the recursion stops that many levels down, whatever the
+// element holds below.
+int CellNestingWithin(const Element& element, int budget) {
+    const auto* cell = std::get_if<CellGeometry>(&element.geometry);
+    if (cell == nullptr) return 0;
+    if (budget == 1) return 1;
+    int deepest = 0;
+    for (const Element& component : cell->components) {
+        deepest = std::max(deepest, CellNestingWithin(component, budget - 1));
+        if (deepest == budget - 1) break;  // no component can give more
+    }
+    return 1 + deepest;
+}
+
+}  // namespace
+
+int CellNesting(const Element& element) { return CellNestingWithin(element, MaxCellNesting + 1); }
+
+void CheckCellNesting(const Element& element) {
+    if (CellNesting(element) > MaxCellNesting)
+        throw HostError(element.Describe() + " holds cells nested deeper than " +
+                        std::to_string(MaxCellNesting) + " levels");
+}
+
 std::string Element::Describe() const {
     std::string text = ElementTypeName(type);
     if (id != NoElementId) text += " " + std::to_string(id);
@@ -183,7 +221,8 @@ Element MakeShape(std::vector<Point> vertices) {
     return e;
 }
 
-Element MakeEllipse(const Point& centre, double primaryRadius, double secondaryRadius, const Matrix3d& rotation) {
+Element MakeEllipse(const Point& centre, double primaryRadius, double secondaryRadius,
+                    const Matrix3d& rotation) {
     Element e;
     e.type = ElementType::Ellipse;
     e.geometry = EllipseGeometry{centre, primaryRadius, secondaryRadius, rotation};

@@ -40,7 +40,7 @@ using ModelId = int;
 inline constexpr ModelId ActiveModelId = 0;
 
 struct Symbology {
-    std::string level;          // level name; empty until the element is given one
+    std::string level;  // level name; empty until the element is given one
     int colour = 0;
     std::string lineStyle = "0";  // line style name
     int weight = 0;
@@ -69,7 +69,7 @@ struct TextGeometry {
     std::string text;
     Point origin;
     Matrix3d rotation;
-    std::string style;          // text style name
+    std::string style;  // text style name
     double height = 1.0;
     double width = 1.0;
     int justification = 2;
@@ -106,16 +106,16 @@ struct DimensionGeometry {
     std::vector<std::string> segmentTexts;  // same length as points; entry 0 unused
     Matrix3d rotation;
     int dimensionType = 15;
-    std::string style;      // dimension style name
+    std::string style;  // dimension style name
     DimensionOptions options;
-    double offset = 0.0;    // distance of the dimension line from the points, along local y
-    double scale = 1.0;     // multiplies the style's text size
+    double offset = 0.0;  // distance of the dimension line from the points, along local y
+    double scale = 1.0;   // multiplies the style's text size
     std::uint64_t savedValue = 0;
 
     int PointCount() const { return static_cast<int>(points.size()); }
-    const Point& PointAt(int number) const;               // 1-based; throws HostError
+    const Point& PointAt(int number) const;  // 1-based; throws HostError
     void AddPoint(const Point& p);
-    void InsertPoint(int number, const Point& p);         // becomes point `number`
+    void InsertPoint(int number, const Point& p);  // becomes point `number`
     void DeletePoint(int number);
     void SetSegmentText(int number, const std::string& text);
     std::string SegmentText(int number) const;
@@ -169,6 +169,21 @@ struct Element {
     friend bool operator==(const Element&, const Element&) = default;
 };
 
+// How deep cells may nest: a model element that is a cell is level 1, a cell among its
+// components level 2, and so on. Real drawings nest a few levels (a label cell in a component
+// cell); the limit is generous. Every walk over an element (its range and outline, the fence,
+// properties, transforms, drawing and saving) recurses into cell components, so a model
+// refuses deeper cells where they enter it, and no walk ever sees more than this.
+inline constexpr int MaxCellNesting = 64;
+
+// The levels of cells from the element down to its deepest component: 0 for an element that
+// is not a cell, 1 for a cell of lines and texts, 2 for a cell holding such a cell. Counts no
+// further than MaxCellNesting + 1, so that measuring a cell that is too deep cannot itself
+// exhaust the stack.
+int CellNesting(const Element& element);
+// Throws HostError naming the element when its cells nest deeper than MaxCellNesting.
+void CheckCellNesting(const Element& element);
+
 inline bool operator==(const CellGeometry& a, const CellGeometry& b) {
     return a.name == b.name && a.origin == b.origin && a.components == b.components &&
            a.pointCell == b.pointCell && a.scale == b.scale;
@@ -184,7 +199,8 @@ Element MakeShape(std::vector<Point> vertices);
 Element MakeEllipse(const Point& centre, double primaryRadius, double secondaryRadius,
                     const Matrix3d& rotation = Matrix3d::Identity());
 Element MakeText(std::string text, const Point& origin, const Matrix3d& rotation = Matrix3d::Identity());
-Element MakeCell(std::string name, std::vector<Element> components, const Point& origin, bool pointCell = false);
+Element MakeCell(std::string name, std::vector<Element> components, const Point& origin,
+                 bool pointCell = false);
 Element MakeDimension(const Matrix3d& rotation, int dimensionType = 15);
 
 }  // namespace zkl

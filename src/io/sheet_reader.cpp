@@ -27,6 +27,41 @@ std::string Child(const std::string& path, std::string_view key) {
 }
 std::string Child(const std::string& path, std::size_t index) { return path + "/" + std::to_string(index); }
 
+// The place of a value, made into a JSON pointer only when a message needs one: a load reads
+// millions of values, nearly all of them fine, and building a pointer for each was a good
+// share of its time. A place refers to its parent (a pointer or another place) without
+// copying it, so places live no longer than their parents: they are made in argument lists
+// or from a named parent.
+class Place {
+public:
+    Place(const std::string& pointer) : root_(&pointer) {}  // NOLINT: every pointer is a place
+    Place(const std::string& parent, std::string_view key) : root_(&parent), key_(key), step_(Step::Key) {}
+    Place(const std::string& parent, std::size_t index) : root_(&parent), index_(index), step_(Step::Index) {}
+    Place(const Place& parent, std::string_view key) : parent_(&parent), key_(key), step_(Step::Key) {}
+    Place(const Place& parent, std::size_t index) : parent_(&parent), index_(index), step_(Step::Index) {}
+
+    std::string Pointer() const {
+        std::string base = parent_ != nullptr ? parent_->Pointer() : *root_;
+        switch (step_) {
+            case Step::Key:
+                return Child(base, key_);
+            case Step::Index:
+                return Child(base, index_);
+            case Step::None:
+                break;
+        }
+        return base;
+    }
+
+private:
+    enum class Step { None, Key, Index };
+    const std::string* root_ = nullptr;
+    const Place* parent_ = nullptr;
+    std::string_view key_;
+    std::size_t index_ = 0;
+    Step step_ = Step::None;
+};
+
 std::string KindOf(const Json& value) {
     switch (value.type()) {
         case Json::value_t::null:
@@ -69,91 +104,132 @@ std::string LineAndColumn(std::string_view text, std::size_t byteCount) {
     return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
-// nlohmann keeps the last of two equal keys without a word. In a hand-edited sheet a repeated
-// key is nearly always a slip, so the parse callback follows the path and stops at one.
-class RepeatedKeyGuard {
-public:
-    explicit RepeatedKeyGuard(const std::string& source) : source_(source) {}
+// How deep arrays and objects may nest in a sheet file. A sheet at the cell limit nests about
+// 2 * MaxCellNesting + 6 deep (each cell is an object and its components an array), so this
+// refuses only files that are not sheets; it keeps the reader, which walks the value
+// recursively, from being driven off the stack.
+constexpr std::size_t MaxJsonNesting = 512;
 
-    bool operator()(int /*depth*/, Json::parse_event_t event, Json& parsed) {
-        using Event = Json::parse_event_t;
-        switch (event) {
-            case Event::object_start:
-            case Event::array_start:
-                EnterValue();
-                frames_.push_back(Frame{event == Event::array_start, 0, {}, {}});
-                break;
-            case Event::object_end:
-            case Event::array_end:
-                frames_.pop_back();
-                break;
-            case Event::key: {
-                Frame& frame = frames_.back();
-                frame.token = parsed.get<std::string>();
-                if (std::find(frame.keys.begin(), frame.keys.end(), frame.token) != frame.keys.end())
-                    throw SheetError(source_, Path(),
-                                     "the key " + Quoted(frame.token) + " appears twice in one object");
-                frame.keys.push_back(frame.token);
-                break;
-            }
-            case Event::value:
-                EnterValue();
-                break;
-        }
+// Builds the JSON value from nlohmann's SAX events, holding the open arrays and objects on a
+// stack of its own. nlohmann keeps the last of two equal keys without a word; in a
+// hand-edited sheet a repeated key is nearly always a slip, so the first one is refused with
+// its path. (A parse callback could see the keys too, but with one nlohmann looks through
+// the enclosing array again after every object, which made loading quadratic in the length
+// of an element list.)
+class SheetJsonBuilder final : public nlohmann::json_sax<Json> {
+public:
+    SheetJsonBuilder(std::string_view text, const std::string& source) : text_(text), source_(source) {}
+
+    Json Take() { return std::move(root_); }
+
+    bool null() override { return Put(nullptr); }
+    bool boolean(bool value) override { return Put(value); }
+    bool number_integer(number_integer_t value) override { return Put(value); }
+    bool number_unsigned(number_unsigned_t value) override { return Put(value); }
+    bool number_float(number_float_t value, const string_t& /*literal*/) override { return Put(value); }
+    bool string(string_t& value) override { return Put(std::move(value)); }
+    bool binary(binary_t& value) override { return Put(Json::binary(std::move(value))); }
+
+    bool start_object(std::size_t /*size*/) override { return Open(Json::object()); }
+    bool start_array(std::size_t /*size*/) override { return Open(Json::array()); }
+    bool end_object() override { return Close(); }
+    bool end_array() override { return Close(); }
+
+    bool key(string_t& key) override {
+        Frame& frame = open_.back();
+        auto [entry, added] = frame.container->get_ref<Json::object_t&>().try_emplace(std::move(key));
+        frame.key = &entry->first;
+        if (!added)
+            throw SheetError(source_, Path(),
+                             "the key " + Quoted(entry->first) + " appears twice in one object");
+        slot_ = &entry->second;
         return true;
+    }
+
+    bool parse_error(std::size_t position, const std::string& lastToken,
+                     const nlohmann::detail::exception& error) override {
+        std::string what = error.what();
+        if (dynamic_cast<const Json::out_of_range*>(&error) != nullptr) {
+            // A number too large for a double; the position is just after its literal.
+            const std::size_t open = what.find('\'');
+            const std::size_t start = position - std::min(position, lastToken.size());
+            throw SheetError(source_, LineAndColumn(text_, start + 1),
+                             "number too large: " + what.substr(open == std::string::npos ? 0 : open));
+        }
+        // nlohmann's own text starts with an id and a position; keep only what went wrong.
+        const std::size_t column = what.find("column ");
+        const std::size_t colon = what.find(": ", column == std::string::npos ? 0 : column);
+        if (colon != std::string::npos) what = what.substr(colon + 2);
+        throw SheetError(source_, LineAndColumn(text_, position), what);
     }
 
 private:
     struct Frame {
-        bool array = false;
-        std::size_t count = 0;          // entries of an array seen so far
-        std::vector<std::string> keys;  // objects are small: a list is quicker than a set
-        std::string token;              // the key or index of the current entry
+        Json* container;
+        const std::string* key = nullptr;  // of an object's entry being read
     };
 
-    void EnterValue() {
-        if (frames_.empty() || !frames_.back().array) return;
-        Frame& frame = frames_.back();
-        frame.token = std::to_string(frame.count++);
+    // Where the next value goes: the root, the end of the open array or the entry of the key
+    // just read. Containers on the stack stay where they are while their children are read,
+    // so the pointers to them hold.
+    Json* Slot() {
+        if (open_.empty()) return &root_;
+        Json& container = *open_.back().container;
+        if (container.is_array()) {
+            auto& array = container.get_ref<Json::array_t&>();
+            array.emplace_back();
+            return &array.back();
+        }
+        return slot_;
     }
 
+    template <typename Value>
+    bool Put(Value&& value) {
+        *Slot() = Json(std::forward<Value>(value));
+        return true;
+    }
+
+    bool Open(Json&& empty) {
+        Json* slot = Slot();
+        if (open_.size() >= MaxJsonNesting)
+            throw SheetError(source_, Path(),
+                             "arrays and objects nest deeper than " + std::to_string(MaxJsonNesting) +
+                                 " levels here (a sheet needs far fewer)");
+        *slot = std::move(empty);
+        open_.push_back(Frame{slot});
+        return true;
+    }
+
+    bool Close() {
+        open_.pop_back();
+        return true;
+    }
+
+    // The pointer to the value being read: in an array the last entry, in an object the
+    // entry of the last key.
     std::string Path() const {
         std::string path;
-        for (const auto& frame : frames_) path = Child(path, frame.token);
+        for (const Frame& frame : open_) {
+            if (frame.container->is_array())
+                path += "/" + std::to_string(frame.container->size() - 1);
+            else if (frame.key != nullptr)
+                path += "/" + sheet::PointerToken(*frame.key);
+        }
         return path;
     }
 
+    std::string_view text_;
     const std::string& source_;
-    std::vector<Frame> frames_;
+    Json root_;
+    std::vector<Frame> open_;
+    Json* slot_ = nullptr;
 };
 
 Json ParseJson(std::string_view text, const std::string& source) {
-    RepeatedKeyGuard guard(source);
-    try {
-        return Json::parse(text.begin(), text.end(),
-                           [&guard](int depth, Json::parse_event_t event, Json& parsed) {
-                               return guard(depth, event, parsed);
-                           });
-    } catch (const Json::parse_error& error) {
-        // nlohmann's own text starts with an id and a position; keep only what went wrong.
-        std::string what = error.what();
-        const std::size_t column = what.find("column ");
-        const std::size_t colon = what.find(": ", column == std::string::npos ? 0 : column);
-        if (colon != std::string::npos) what = what.substr(colon + 2);
-        throw SheetError(source, LineAndColumn(text, error.byte), what);
-    } catch (const Json::out_of_range& error) {
-        // A number too large for a double: nlohmann names the literal but not its place.
-        const std::string what = error.what();
-        const std::size_t open = what.find('\'');
-        const std::size_t close = what.rfind('\'');
-        std::string location;
-        if (open != std::string::npos && close > open) {
-            const std::size_t at = text.find(what.substr(open + 1, close - open - 1));
-            if (at != std::string_view::npos) location = LineAndColumn(text, at + 1);
-        }
-        throw SheetError(source, location,
-                         "number too large: " + what.substr(open == std::string::npos ? 0 : open));
-    }
+    SheetJsonBuilder builder(text, source);
+    // Every fault throws from the builder, so a parse that returns has succeeded.
+    Json::sax_parse(text.begin(), text.end(), &builder);
+    return builder.Take();
 }
 
 Matrix3d RotationFromDegrees(double degrees) {
@@ -213,14 +289,14 @@ private:
 
         template <typename T>
         T Get(std::string_view key, std::string_view description,
-              T (SheetReader::*read)(const Json&, const std::string&) const) const {
-            return (reader_.*read)(Require(key, description), PathOf(key));
+              T (SheetReader::*read)(const Json&, const Place&) const) const {
+            return (reader_.*read)(Require(key, description), Place(path_, key));
         }
         template <typename T>
         T GetOr(std::string_view key, T fallback,
-                T (SheetReader::*read)(const Json&, const std::string&) const) const {
+                T (SheetReader::*read)(const Json&, const Place&) const) const {
             const Json* found = Find(key);
-            return found ? (reader_.*read)(*found, PathOf(key)) : fallback;
+            return found ? (reader_.*read)(*found, Place(path_, key)) : fallback;
         }
 
     private:
@@ -232,25 +308,28 @@ private:
     [[noreturn]] void Fail(const std::string& path, const std::string& problem) const {
         throw SheetError(source_, path, problem);
     }
+    [[noreturn]] void Fail(const Place& place, const std::string& problem) const {
+        Fail(place.Pointer(), problem);
+    }
 
     // ---- Scalars ----------------------------------------------------------------------------
-    double Number(const Json& value, const std::string& path) const {
+    double Number(const Json& value, const Place& path) const {
         if (!value.is_number()) Fail(path, "expected a number, found " + KindOf(value));
         const double number = value.get<double>();
         if (!std::isfinite(number)) Fail(path, "expected a finite number");
         return number;
     }
-    double Positive(const Json& value, const std::string& path) const {
+    double Positive(const Json& value, const Place& path) const {
         const double number = Number(value, path);
         if (!(number > 0.0)) Fail(path, "expected a number greater than 0, found " + value.dump());
         return number;
     }
-    double NonNegative(const Json& value, const std::string& path) const {
+    double NonNegative(const Json& value, const Place& path) const {
         const double number = Number(value, path);
         if (number < 0.0) Fail(path, "expected a number not below 0, found " + value.dump());
         return number;
     }
-    long long Integer(const Json& value, const std::string& path, long long low, long long high) const {
+    long long Integer(const Json& value, const Place& path, long long low, long long high) const {
         const std::string expected = "expected a whole number" +
                                      (low == std::numeric_limits<int>::min()
                                           ? std::string()
@@ -266,57 +345,60 @@ private:
             Fail(path, expected + ", found " + value.dump());
         return static_cast<long long>(number);
     }
-    int AnyInt(const Json& v, const std::string& p) const {
+    int AnyInt(const Json& v, const Place& p) const {
         return static_cast<int>(
             Integer(v, p, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
     }
-    int NonNegativeInt(const Json& v, const std::string& p) const {
+    int NonNegativeInt(const Json& v, const Place& p) const {
         return static_cast<int>(Integer(v, p, 0, std::numeric_limits<int>::max()));
     }
-    int Justification(const Json& v, const std::string& p) const {
-        return static_cast<int>(Integer(v, p, 0, 14));
-    }
-    int Decimals(const Json& v, const std::string& p) const { return static_cast<int>(Integer(v, p, 0, 15)); }
-    int Terminator(const Json& v, const std::string& p) const {
-        return static_cast<int>(Integer(v, p, 0, 3));
-    }
-    ElementId ModelElementId(const Json& v, const std::string& p) const {
+    int Justification(const Json& v, const Place& p) const { return static_cast<int>(Integer(v, p, 0, 14)); }
+    int Decimals(const Json& v, const Place& p) const { return static_cast<int>(Integer(v, p, 0, 15)); }
+    int Terminator(const Json& v, const Place& p) const { return static_cast<int>(Integer(v, p, 0, 3)); }
+    ElementId ModelElementId(const Json& v, const Place& p) const {
         return Integer(v, p, 1, std::numeric_limits<ElementId>::max());
     }
-    ElementId ComponentId(const Json& v, const std::string& p) const {
+    ElementId ComponentId(const Json& v, const Place& p) const {
         return Integer(v, p, 0, std::numeric_limits<ElementId>::max());
     }
-    std::uint64_t Unsigned64(const Json& value, const std::string& path) const {
+    std::uint64_t Unsigned64(const Json& value, const Place& path) const {
         if (value.is_number_unsigned()) return value.get<std::uint64_t>();
         if (value.is_number_integer() && value.get<std::int64_t>() >= 0)
             return static_cast<std::uint64_t>(value.get<std::int64_t>());
         Fail(path, "expected a whole number from 0 to 18446744073709551615, found " + KindOf(value));
     }
-    std::string Text(const Json& value, const std::string& path) const {
+    std::string Text(const Json& value, const Place& path) const {
         if (!value.is_string()) Fail(path, "expected text (in double quotes), found " + KindOf(value));
         return value.get<std::string>();
     }
-    std::string Name(const Json& value, const std::string& path) const {
+    std::string Name(const Json& value, const Place& path) const {
         std::string text = Text(value, path);
         if (text.empty()) Fail(path, "expected a name, found empty text");
         return text;
     }
-    bool Boolean(const Json& value, const std::string& path) const {
+    bool Boolean(const Json& value, const Place& path) const {
         if (!value.is_boolean()) Fail(path, "expected true or false, found " + KindOf(value));
         return value.get<bool>();
     }
 
     // ---- Geometry values ----------------------------------------------------------------------
-    Point ReadPoint(const Json& value, const std::string& path) const {
+    // An entry of an array (a coordinate, a matrix entry): its place is only worked out
+    // when it is faulty.
+    double NumberAt(const Json& array, std::size_t index, const Place& path) const {
+        const Json& value = array[index];
+        if (value.is_number() && std::isfinite(value.get<double>())) return value.get<double>();
+        return Number(value, Place(path, index));
+    }
+
+    Point ReadPoint(const Json& value, const Place& path) const {
         if (!value.is_array() || value.size() != 3 || !value[0].is_number() || !value[1].is_number() ||
             !value[2].is_number())
             Fail(path, "expected an array of 3 numbers [x, y, z], found " +
                            (value.is_array() ? "an array of " + std::to_string(value.size()) + " values"
                                              : KindOf(value)));
-        return {Number(value[0], Child(path, 0)), Number(value[1], Child(path, 1)),
-                Number(value[2], Child(path, 2))};
+        return {NumberAt(value, 0, path), NumberAt(value, 1, path), NumberAt(value, 2, path)};
     }
-    std::vector<Point> ReadPoints(const Json& value, const std::string& path, std::size_t minimum,
+    std::vector<Point> ReadPoints(const Json& value, const Place& path, std::size_t minimum,
                                   std::size_t maximum, std::string_view what) const {
         if (!value.is_array()) Fail(path, "expected an array of points, found " + KindOf(value));
         if (value.size() < minimum || value.size() > maximum) {
@@ -327,16 +409,16 @@ private:
         }
         std::vector<Point> points;
         points.reserve(value.size());
-        for (std::size_t i = 0; i < value.size(); ++i) points.push_back(ReadPoint(value[i], Child(path, i)));
+        for (std::size_t i = 0; i < value.size(); ++i) points.push_back(ReadPoint(value[i], Place(path, i)));
         return points;
     }
-    Point Vector3(const Json& v, const std::string& p) const { return ReadPoint(v, p); }
-    std::array<double, 3> Scale3(const Json& v, const std::string& p) const {
+    Point Vector3(const Json& v, const Place& p) const { return ReadPoint(v, p); }
+    std::array<double, 3> Scale3(const Json& v, const Place& p) const {
         const Point point = ReadPoint(v, p);
         return {point.x, point.y, point.z};
     }
     // Three rows of three numbers, or an angle in degrees about z.
-    Matrix3d Rotation(const Json& value, const std::string& path) const {
+    Matrix3d Rotation(const Json& value, const Place& path) const {
         if (value.is_number()) return RotationFromDegrees(Number(value, path));
         const char* expected = "expected 3 rows of 3 numbers, or an angle in degrees";
         if (!value.is_array() || value.size() != 3)
@@ -344,9 +426,10 @@ private:
         Matrix3d matrix;
         for (std::size_t row = 0; row < 3; ++row) {
             const Json& entries = value[row];
-            if (!entries.is_array() || entries.size() != 3) Fail(Child(path, row), expected);
+            const Place rowPath(path, row);
+            if (!entries.is_array() || entries.size() != 3) Fail(rowPath, expected);
             for (std::size_t column = 0; column < 3; ++column)
-                matrix.m[row * 3 + column] = Number(entries[column], Child(Child(path, row), column));
+                matrix.m[row * 3 + column] = NumberAt(entries, column, rowPath);
         }
         return matrix;
     }
@@ -487,33 +570,38 @@ private:
     PropertyList ReadProperties(const Json& value, const std::string& path) const {
         if (!value.is_array()) Fail(path, "expected an array of properties, found " + KindOf(value));
         PropertyList properties;
-        std::map<std::string, std::string> seen;
+        properties.reserve(value.size());
+        // Names by where they were read; views into the list, which the reserve keeps in place.
+        std::map<std::string_view, std::size_t> seen;
         for (std::size_t i = 0; i < value.size(); ++i) {
             Fields fields(*this, value[i], Child(path, i), {"name", "number", "text"}, "a property");
             Property property;
             property.accessString = fields.Get("name", "the property's access string", &SheetReader::Name);
-            auto [it, added] = seen.emplace(property.accessString, fields.Path());
-            if (!added)
+            if (auto it = seen.find(property.accessString); it != seen.end())
                 Fail(fields.PathOf("name"), "property " + Quoted(property.accessString) +
-                                                " appears twice in one element (also at " + it->second + ")");
+                                                " appears twice in one element (also at " +
+                                                Child(path, it->second) + ")");
             const Json* number = fields.Find("number");
             const Json* text = fields.Find("text");
             if (number && text)
                 Fail(fields.Path(), "a property holds either \"number\" or \"text\", not both");
-            if (number) property.value = Number(*number, fields.PathOf("number"));
-            if (text) property.value = Text(*text, fields.PathOf("text"));
+            if (number) property.value = Number(*number, Place(fields.Path(), "number"));
+            if (text) property.value = Text(*text, Place(fields.Path(), "text"));
             properties.push_back(std::move(property));
+            seen.emplace(properties.back().accessString, i);
         }
         return properties;
     }
 
+    // `level` counts cells from the model down: 1 for an element of a model, 2 for a
+    // component of its cell, and so on.
     Element ReadElement(const Json& value, const std::string& path, const Symbology& defaults,
-                        bool isComponent) const {
+                        bool isComponent, int level) const {
         if (!value.is_object()) Fail(path, "expected an element (an object), found " + KindOf(value));
         auto typeIt = value.find("type");
         if (typeIt == value.end())
             Fail(path, "missing \"type\" (line, lineString, shape, ellipse, text, cell or dimension)");
-        const std::string typeKey = Text(*typeIt, Child(path, "type"));
+        const std::string typeKey = Text(*typeIt, Place(path, "type"));
         const std::optional<ElementType> type = sheet::ElementTypeFromKey(typeKey);
         if (!type)
             Fail(Child(path, "type"),
@@ -532,7 +620,7 @@ private:
                               "a " + std::string(ElementTypeName(*type)));
                 ReadCommon(fields, element, defaults, isComponent);
                 const Json& vertices = fields.Require("vertices", "an array of points [x, y, z]");
-                const std::string verticesPath = fields.PathOf("vertices");
+                const Place verticesPath(fields.Path(), "vertices");
                 LinearGeometry geometry;
                 if (*type == ElementType::Line) {
                     geometry.vertices = ReadPoints(vertices, verticesPath, 2, 2, "a line");
@@ -591,6 +679,11 @@ private:
                               {"id", "type", "level", "colour", "lineStyle", "weight", "locked", "properties",
                                "name", "origin", "pointCell", "scale", "components"},
                               "a cell");
+                // Refused before its components are read: reading them is the recursion the
+                // limit bounds.
+                if (level > MaxCellNesting)
+                    Fail(path, "cells nest deeper than " + std::to_string(MaxCellNesting) +
+                                   " levels here (this cell is level " + std::to_string(level) + ")");
                 ReadCommon(fields, element, defaults, isComponent);
                 CellGeometry geometry;
                 geometry.name = fields.Get("name", "the cell's name", &SheetReader::Text);
@@ -602,8 +695,8 @@ private:
                     if (!components->is_array())
                         Fail(componentsPath, "expected an array of elements, found " + KindOf(*components));
                     for (std::size_t i = 0; i < components->size(); ++i)
-                        geometry.components.push_back(
-                            ReadElement((*components)[i], Child(componentsPath, i), element.symbology, true));
+                        geometry.components.push_back(ReadElement((*components)[i], Child(componentsPath, i),
+                                                                  element.symbology, true, level + 1));
                 }
                 element.geometry = std::move(geometry);
                 break;
@@ -617,7 +710,7 @@ private:
                 ReadCommon(fields, element, defaults, isComponent);
                 DimensionGeometry geometry;
                 geometry.points = ReadPoints(fields.Require("points", "an array of points [x, y, z]"),
-                                             fields.PathOf("points"), 0, SIZE_MAX, "a dimension");
+                                             Place(fields.Path(), "points"), 0, SIZE_MAX, "a dimension");
                 geometry.segmentTexts.assign(geometry.points.size(), std::string());
                 if (const Json* texts = fields.Find("segmentTexts")) {
                     const std::string textsPath = fields.PathOf("segmentTexts");
@@ -625,7 +718,7 @@ private:
                         Fail(textsPath, "expected an array of " + std::to_string(geometry.points.size()) +
                                             " texts, one per point");
                     for (std::size_t i = 0; i < texts->size(); ++i)
-                        geometry.segmentTexts[i] = Text((*texts)[i], Child(textsPath, i));
+                        geometry.segmentTexts[i] = Text((*texts)[i], Place(textsPath, i));
                 }
                 geometry.rotation = fields.GetOr("rotation", Matrix3d::Identity(), &SheetReader::Rotation);
                 geometry.dimensionType =
@@ -659,18 +752,20 @@ private:
         const Json* elements = ArrayOrNull(owner, "elements");
         if (!elements) return;
         const std::string path = owner.PathOf("elements");
-        std::map<ElementId, std::string> ids;
         for (std::size_t i = 0; i < elements->size(); ++i) {
             const std::string elementPath = Child(path, i);
-            const Element element =
-                ReadElement((*elements)[i], elementPath, sheet::ModelElementSymbology(), false);
-            auto [it, added] = ids.emplace(element.id, elementPath);
-            if (!added)
+            Element element =
+                ReadElement((*elements)[i], elementPath, sheet::ModelElementSymbology(), false, 1);
+            if (drawing_.Model(model).Find(element.id) != nullptr) {
+                // Only a faulty file pays for looking up where the id was first given.
+                std::size_t first = 0;
+                while ((*elements)[first]["id"] != element.id) ++first;
                 Fail(Child(elementPath, "id"), "element id " + std::to_string(element.id) +
-                                                   " is used twice in one model (also at " + it->second +
-                                                   ")");
+                                                   " is used twice in one model (also at " +
+                                                   Child(path, first) + ")");
+            }
             try {
-                drawing_.Insert(model, element);
+                drawing_.Insert(model, std::move(element));
             } catch (const HostError& error) {
                 Fail(elementPath, error.what());
             }

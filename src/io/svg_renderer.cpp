@@ -185,7 +185,12 @@ private:
         }
     }
 
-    static std::string Indent(int depth) { return std::string(static_cast<std::size_t>(depth) * 2, ' '); }
+    // Indenting every level would make the picture of cells nested n deep grow with n * n;
+    // beyond a depth no reader follows by eye, groups stay at the deepest indent.
+    static constexpr int MaxIndentDepth = 16;
+    static std::string Indent(int depth) {
+        return std::string(static_cast<std::size_t>(std::min(depth, MaxIndentDepth)) * 2, ' ');
+    }
 
     const cad::Drawing& drawing_;
     std::string body_;

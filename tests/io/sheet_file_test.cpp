@@ -167,6 +167,35 @@ std::string SheetWith(const std::string& elements) {
            elements + "]}";
 }
 
+// A cell `levels` deep: each level a cell whose one component is the next, the last holding a line.
+std::string NestedCellJson(int levels, int id = 1) {
+    std::string json;
+    for (int level = 1; level <= levels; ++level)
+        json += std::string(R"({"type": "cell", "name": "C", "origin": [0, 0, 0], )") +
+                (level == 1 ? R"("id": )" + std::to_string(id) + ", " : "") + R"("components": [)";
+    json += R"({"type": "line", "vertices": [[0, 0, 0], [1, 1, 0]]})";
+    for (int level = 1; level <= levels; ++level) json += "]}";
+    return json;
+}
+
+// `count` lines, with `special` in place of the line at index `at`.
+std::string LongSheetWith(int count, int at, const std::string& special) {
+    std::string elements;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) elements += ",\n";
+        elements += i == at ? special
+                            : R"({"id": )" + std::to_string(i + 1) +
+                                  R"(, "type": "line", "vertices": [[0, 0, 0], [1, 0, 0]]})";
+    }
+    return SheetWith(elements);
+}
+
+std::string Repeated(const std::string& step, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += step;
+    return text;
+}
+
 TEST(SheetFile, FaultyContentIsRefusedWithThePlaceOfTheFault) {
     const std::string goodLine = R"({"id": 1, "type": "line", "vertices": [[0, 0, 0], [1, 0, 0]]})";
     struct Case {
@@ -241,6 +270,27 @@ TEST(SheetFile, FaultyContentIsRefusedWithThePlaceOfTheFault) {
          "bad.json: /elements/0/segmentTexts: expected an array of 2 texts, one per point"},
         {"key with a slash", R"({"format": "zkl-sheet", "version": 1, "a/b": 1})",
          "bad.json: /a~1b: unknown key"},
+        {"key repeated after a nested value", R"({"format": "zkl-sheet", "levels": [], "levels": []})",
+         "bad.json: /levels: the key \"levels\" appears twice in one object"},
+        {"key repeated deep in a long element list",
+         LongSheetWith(20000, 12345,
+                       R"({"id": 12346, "type": "cell", "name": "C", "origin": [0, 0, 0], "components": [
+                             {"type": "line", "vertices": [[0, 0, 0], [1, 0, 0]],
+                              "properties": [{"name": "A", "text": "x", "text": "y"}]}]})"),
+         "bad.json: /elements/12345/components/0/properties/0/text: the key \"text\" appears twice in one "
+         "object"},
+        {"cells nested one level too deep", SheetWith(NestedCellJson(MaxCellNesting + 1)),
+         "bad.json: /elements/0" + Repeated("/components/0", MaxCellNesting) +
+             ": cells nest deeper than 64 levels here (this cell is level 65)"},
+        // Refused by the JSON reader before any cell is looked at: object and components
+        // array of cell n lie at nesting 2n + 1 and 2n + 2, so cell 256 is the 513th level.
+        {"cells nested a thousand deep", SheetWith(NestedCellJson(1000)),
+         "bad.json: /elements/0" + Repeated("/components/0", 255) +
+             ": arrays and objects nest deeper than 512 levels here"},
+        {"arrays nested too deep",
+         R"({"format": "zkl-sheet", "version": 1, "views": )" + Repeated("[", 100000) +
+             Repeated("]", 100000) + "}",
+         "bad.json: /views" + Repeated("/0", 511) + ": arrays and objects nest deeper than 512 levels here"},
     };
     for (const auto& c : cases) {
         try {
@@ -251,6 +301,16 @@ TEST(SheetFile, FaultyContentIsRefusedWithThePlaceOfTheFault) {
                 << c.fault << "\n  got:      " << error.what() << "\n  expected: " << c.message << "...";
         }
     }
+}
+
+TEST(SheetFile, CellsNestedToTheLimitLoadSaveAndLoadAgain) {
+    const cad::Drawing drawing = ParseSheet(SheetWith(NestedCellJson(MaxCellNesting)), "deep.json", ".");
+    const Element& cell = drawing.activeModel.Get(1);
+    EXPECT_EQ(CellNesting(cell), MaxCellNesting);
+    const std::string saved = SerializeSheet(drawing, ".");
+    const cad::Drawing again = ParseSheet(saved, "deep.json", ".");
+    EXPECT_EQ(again.activeModel.Get(1), cell);
+    EXPECT_EQ(SerializeSheet(again, "."), saved);
 }
 
 TEST(SheetFile, JsonSyntaxErrorsNameLineAndColumn) {
