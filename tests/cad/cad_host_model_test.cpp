@@ -78,6 +78,80 @@ TEST(CadHostModel, AttachmentAndDetachedElementsCannotBeChanged) {
     EXPECT_EQ(host.Journal().Steps()[0].size(), 2u);
 }
 
+// A cell `levels` deep: each level a cell whose one component is the next, the last holding a line.
+Element NestedCell(int levels) {
+    Element cell = MakeCell("C", {MakeLine({0, 0, 0}, {1, 1, 0})}, {0, 0, 0});
+    for (int level = 2; level <= levels; ++level) {
+        std::vector<Element> parts;
+        parts.push_back(std::move(cell));
+        cell = MakeCell("C", std::move(parts), {0, 0, 0});
+    }
+    return cell;
+}
+
+TEST(CadHostModel, CellsNestedDeeperThanTheLimitCannotEnterAModel) {
+    // Every way into a model, each given a host whose active model holds line 1.
+    using Enter = std::function<void(CadHost&, Element)>;
+    const std::vector<std::pair<std::string, Enter>> ways{
+        {"CadHost::AddElement", [](CadHost& host, Element e) { host.AddElement(e); }},
+        {"CadHost::RewriteElement",
+         [](CadHost& host, Element e) {
+             e.id = 1;
+             host.RewriteElement(e);
+         }},
+        {"Drawing::Add", [](CadHost& host, Element e) { host.GetDrawing().Add(ActiveModelId, e); }},
+        {"Drawing::Insert",
+         [](CadHost& host, Element e) {
+             e.id = 2;
+             host.GetDrawing().Insert(ActiveModelId, static_cast<const Element&>(e));
+         }},
+        {"Drawing::Insert of a temporary",
+         [](CadHost& host, Element e) {
+             e.id = 2;
+             host.GetDrawing().Insert(ActiveModelId, std::move(e));
+         }},
+        {"Drawing::Replace",
+         [](CadHost& host, Element e) {
+             e.id = 1;
+             host.GetDrawing().Replace(ActiveModelId, e);
+         }},
+        {"ElementStore::Add",
+         [](CadHost& host, Element e) { host.GetDrawing().activeModel.Add(e, Range{}); }},
+        {"ElementStore::Insert",
+         [](CadHost& host, Element e) {
+             e.id = 2;
+             host.GetDrawing().activeModel.Insert(e, Range{});
+         }},
+        {"ElementStore::Replace",
+         [](CadHost& host, Element e) {
+             e.id = 1;
+             host.GetDrawing().activeModel.Replace(e, Range{});
+         }},
+    };
+    const auto hostWithALine = [] {
+        Drawing drawing = BasicDrawing();
+        test::AddTo(drawing, ActiveModelId, MakeLine({0, 0, 0}, {1, 0, 0}));
+        return CadHost(std::move(drawing));
+    };
+    for (const auto& [way, enter] : ways) {
+        for (const int levels : {MaxCellNesting + 1, 1000}) {
+            CadHost host = hostWithALine();
+            const std::vector<Element> before = test::Contents(host.GetDrawing().activeModel);
+            EXPECT_THAT(ErrorOf([&] { enter(host, NestedCell(levels)); }),
+                        HasSubstr("holds cells nested deeper than 64 levels"))
+                << way << ", " << levels << " levels";
+            EXPECT_EQ(test::Contents(host.GetDrawing().activeModel), before) << way;
+            EXPECT_EQ(host.Journal().StepCount(), 0u) << way;
+        }
+        CadHost host = hostWithALine();
+        EXPECT_EQ(ErrorOf([&] { enter(host, NestedCell(MaxCellNesting)); }), "no error") << way;
+        int deepest = 0;
+        for (const Element& element : test::Contents(host.GetDrawing().activeModel))
+            deepest = std::max(deepest, CellNesting(element));
+        EXPECT_EQ(deepest, MaxCellNesting) << way;
+    }
+}
+
 TEST(CadHostModel, GetElementReadsAttachmentsAndNamesTheModelWhenMissing) {
     Drawing drawing = BasicDrawing();
     const ModelId plant = test::Attach(drawing, "plant", Transform3d::Identity());

@@ -214,6 +214,32 @@ TEST(SvgRenderer, CellsAreDrawnRecursivelyInsideTheirGroups) {
     EXPECT_EQ(Count(svg, "data-id="), 1u);
 }
 
+TEST(SvgRenderer, DeepCellsAreIndentedNoFurtherThanSixteenLevelsSoThePictureGrowsLinearly) {
+    // Cells `levels` deep, each level the same cell around the next, the last around a line.
+    const auto picture = [](int levels) {
+        Element cell = MakeCell("C", {MakeLine({0, 0, 0}, {1, 1, 0})}, {0, 0, 0});
+        for (int level = 2; level <= levels; ++level) {
+            std::vector<Element> parts;
+            parts.push_back(std::move(cell));
+            cell = MakeCell("C", std::move(parts), {0, 0, 0});
+        }
+        cad::Drawing drawing;
+        Add(drawing, std::move(cell));
+        return RenderSvg(drawing);
+    };
+    const std::string deepest = picture(MaxCellNesting);
+    EXPECT_TRUE(WellFormed(deepest));
+    EXPECT_EQ(Count(deepest, "class=\"cell C\""), static_cast<std::size_t>(MaxCellNesting));
+    std::size_t widestIndent = 0;
+    std::istringstream lines(deepest);
+    for (std::string line; std::getline(lines, line);)
+        widestIndent = std::max(widestIndent, line.find_first_not_of(' '));
+    EXPECT_EQ(widestIndent, 2u * 16);
+    // Beyond the indentation limit every further level adds the same bytes.
+    const std::size_t at32 = picture(32).size(), at48 = picture(48).size();
+    EXPECT_EQ(deepest.size() - at48, at48 - at32);
+}
+
 TEST(SvgRenderer, DimensionShowsItsMeasuredTexts) {
     cad::Drawing drawing;
     drawing.dimensionStyles.push_back({"two-decimals", 2.5, 2, {}});
