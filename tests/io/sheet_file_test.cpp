@@ -178,12 +178,12 @@ std::string NestedCellJson(int levels, int id = 1) {
     return json;
 }
 
-// `count` lines, with `special` in place of the line at index `at`.
-std::string LongSheetWith(int count, int at, const std::string& special) {
+// `count` lines, with `other` in place of the line at index `at`.
+std::string LongSheetWith(int count, int at, const std::string& other) {
     std::string elements;
     for (int i = 0; i < count; ++i) {
         if (i > 0) elements += ",\n";
-        elements += i == at ? special
+        elements += i == at ? other
                             : R"({"id": )" + std::to_string(i + 1) +
                                   R"(, "type": "line", "vertices": [[0, 0, 0], [1, 0, 0]]})";
     }
