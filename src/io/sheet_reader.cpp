@@ -759,7 +759,7 @@ private:
             if (drawing_.Model(model).Find(element.id) != nullptr) {
                 // Only a faulty file pays for looking up where the id was first given.
                 std::size_t first = 0;
-                while ((*elements)[first]["id"] != element.id) ++first;
+                while ((*elements)[first].at("id") != element.id) ++first;
                 Fail(Child(elementPath, "id"), "element id " + std::to_string(element.id) +
                                                    " is used twice in one model (also at " +
                                                    Child(path, first) + ")");
