@@ -41,17 +41,16 @@ for harness in "${harnesses[@]}"; do
     options=("${common[@]}" "-max_len=${max_len[$harness]}" "-artifact_prefix=$build/artifacts/$harness-")
     [ -f "$root/fuzz/dict/$harness.dict" ] && options+=("-dict=$root/fuzz/dict/$harness.dict")
 
-    regressions=()
+    # One run per kept input: libFuzzer stops at the first that fails, and each should be
+    # reported.
     if [ -d "$root/fuzz/regressions/$harness" ]; then
-        while IFS= read -r -d '' file; do regressions+=("$file"); done \
-            < <(find "$root/fuzz/regressions/$harness" -type f -print0 | sort -z)
-    fi
-    if [ ${#regressions[@]} -gt 0 ]; then
-        if ! "$binary" "${options[@]}" "${regressions[@]}" >"$log.regressions" 2>&1; then
-            echo "FAIL $harness: a kept input of fuzz/regressions/$harness fails again (log: $log.regressions)"
-            grep -E "ERROR|fuzz check failed|Running:|SUMMARY" "$log.regressions" | head -20
-            failed+=("$harness (regressions)")
-        fi
+        while IFS= read -r -d '' file; do
+            if ! "$binary" "${options[@]}" "$file" >"$log.regression" 2>&1; then
+                echo "FAIL $harness: fuzz/regressions/$harness/$(basename "$file") fails again:"
+                grep -E "fuzz check failed|^==[0-9]+==ERROR|^SUMMARY|runtime error" "$log.regression" | head -5
+                failed+=("$harness/$(basename "$file")")
+            fi
+        done < <(find "$root/fuzz/regressions/$harness" -type f -print0 | sort -z)
     fi
 
     corpus="$build/corpus/$harness"
