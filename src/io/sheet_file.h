@@ -49,6 +49,9 @@ cad::Drawing ParseSheet(std::string_view json, const std::string& sourceName,
 // existing file is left as it was in both cases.
 void SaveSheet(const cad::Drawing& drawing, const std::filesystem::path& path);
 
+// The same, staged among the other outputs of one command (see OutputSet).
+void AddSheet(OutputSet& outputs, const cad::Drawing& drawing, const std::filesystem::path& path);
+
 // baseFolder is the folder the text will be saved in; the macro project path is written
 // relative to it when possible.
 std::string SerializeSheet(const cad::Drawing& drawing, const std::filesystem::path& baseFolder);

@@ -467,9 +467,14 @@ std::string SerializeSheet(const cad::Drawing& drawing, const fs::path& baseFold
     return WriteSheet(drawing, baseFolder, "sheet");
 }
 
+void AddSheet(OutputSet& outputs, const cad::Drawing& drawing, const fs::path& path) {
+    outputs.Add(path, WriteSheet(drawing, fs::absolute(path).parent_path(), path.string()));
+}
+
 void SaveSheet(const cad::Drawing& drawing, const fs::path& path) {
-    const fs::path folder = fs::absolute(path).parent_path();
-    WriteFileAtomically(path, WriteSheet(drawing, folder, path.string()));
+    OutputSet output;
+    AddSheet(output, drawing, path);
+    output.Commit();
 }
 
 }  // namespace zkl::io

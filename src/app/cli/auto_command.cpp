@@ -115,7 +115,7 @@ void Auto(const AutoArguments& arguments) {
     cad::Drawing& result = host.GetDrawing();
     result.macroProjectPath = sheetMacroProject;
     io::OutputSet written;
-    AddSheet(written, result, arguments.output);
+    io::AddSheet(written, result, arguments.output);
     if (arguments.svg) written.Add(*arguments.svg, io::RenderSvg(result));
     written.Commit();
 

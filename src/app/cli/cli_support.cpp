@@ -53,21 +53,6 @@ void CheckOutputs(const std::vector<std::string>& paths) {
     }
 }
 
-void AddSheet(io::OutputSet& outputs, const cad::Drawing& drawing, const std::string& path) {
-    std::string text;
-    try {
-        text = io::SerializeSheet(drawing, fs::absolute(path).parent_path());
-    } catch (const io::SheetError& error) {
-        // The serializer names its text "sheet"; the user knows it by the output's name.
-        const std::string what = error.what();
-        const std::string prefix =
-            error.Source() + ": " + (error.Location().empty() ? "" : error.Location() + ": ");
-        throw io::SheetError(path, error.Location(),
-                             what.starts_with(prefix) ? what.substr(prefix.size()) : what);
-    }
-    outputs.Add(path, text);
-}
-
 std::string CheckPictureName(const std::string& path) {
     return CheckExtension(path, ".svg", "pictures are written as SVG (FILE.svg)");
 }

@@ -27,10 +27,6 @@ std::string OneLine(std::string_view text);
 // outputs that are one file (UsageError).
 void CheckOutputs(const std::vector<std::string>& paths);
 
-// Stages the drawing as the sheet file `path` in the output set; a drawing the sheet format
-// cannot hold is refused with the path in the message.
-void AddSheet(io::OutputSet& outputs, const cad::Drawing& drawing, const std::string& path);
-
 // CLI11 validators: empty text when `path` ends in the extension (any case), else why not.
 std::string CheckPictureName(const std::string& path);
 std::string CheckSheetName(const std::string& path);

@@ -86,7 +86,7 @@ void RunScripted(const RunArguments& arguments) {
 
     host.GetDrawing().macroProjectPath = sheetMacroProject;
     io::OutputSet written;
-    AddSheet(written, host.GetDrawing(), arguments.output);
+    io::AddSheet(written, host.GetDrawing(), arguments.output);
     if (arguments.svg) written.Add(*arguments.svg, io::RenderSvg(host.GetDrawing()));
     written.Commit();
 }
