@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "cad/dimension_graphics.h"
 #include "cad/text_metrics.h"
 #include "io/svg_symbology.h"
 #include "io/svg_writer.h"
@@ -41,65 +40,41 @@ std::string ClassToken(const std::string& name) {
     return token;
 }
 
-// Writes the elements of the picture, already in active-model coordinates, and keeps the
-// range of everything it drew for the view box.
+// Writes the elements of the picture, already in active-model coordinates.
 class BodyWriter {
 public:
-    explicit BodyWriter(const cad::Drawing& drawing) : drawing_(drawing) {}
-
-    // toActive is null for the active model, whose coordinates need no change.
-    void WriteModel(const cad::ElementStore& model, const Transform3d* toActive) {
-        for (const auto& [id, entry] : model.Entries()) WriteElement(entry.element, toActive, 1);
+    void WriteModel(const DisplayModel& model) {
+        for (const DisplayElement& element : model.elements) WriteElement(element, 1);
     }
 
     void Open(const std::string& startTag) { body_ += startTag + "\n"; }
     void Close() { body_ += "</g>\n"; }
 
     const std::string& Body() const { return body_; }
-    bool HasExtent() const { return hasExtent_; }
-    const Range& Extent() const { return extent_; }
 
 private:
-    // Dimension terminators drawn as shapes are arrow heads and are filled.
-    void WriteElement(const Element& element, const Transform3d* toActive, int depth,
-                      bool fillShapes = false) {
+    void WriteElement(const DisplayElement& element, int depth) {
         std::string classes = ClassOf(element.type);
-        if (element.IsCell() && !element.Cell().name.empty())
-            classes += " " + ClassToken(element.Cell().name);
+        if (element.type == ElementType::Cell && !element.cellName.empty())
+            classes += " " + ClassToken(element.cellName);
         std::string group = Indent(depth) + "<g" + Attribute("class", classes);
         if (element.id != NoElementId) group += Attribute("data-id", std::to_string(element.id));
-        if (element.IsCell()) group += Attribute("data-name", element.Cell().name);
+        if (element.type == ElementType::Cell) group += Attribute("data-name", element.cellName);
         body_ += group + ">\n";
-
-        if (element.IsCell()) {
-            for (const Element& component : element.Cell().components)
-                WriteElement(component, toActive, depth + 1);
-        } else if (element.IsDimension()) {
-            // Graphics are built in the dimension's own model, where its style's text size
-            // applies, and then moved like any other element.
-            const DimensionStyle style = drawing_.DimensionStyleOrDefault(element.Dimension().style);
-            for (const Element& graphic : cad::DimensionGraphics(element, style))
-                WriteElement(graphic, toActive, depth + 1, true);
-        } else if (toActive != nullptr) {
-            Element moved = element;
-            moved.ApplyTransform(*toActive);
-            WritePrimitive(moved, depth + 1, fillShapes);
-        } else {
-            WritePrimitive(element, depth + 1, fillShapes);
-        }
+        for (const DisplayElement& part : element.parts) WriteElement(part, depth + 1);
+        if (element.shape) WritePrimitive(element, *element.shape, depth + 1);
         body_ += Indent(depth) + "</g>\n";
     }
 
-    void WritePrimitive(const Element& element, int depth, bool fillShapes) {
-        if (element.IsText()) return WriteText(element, depth);
-        if (element.IsEllipse()) return WriteEllipse(element, depth);
-        if (element.IsLinear()) return WriteLinear(element, depth, fillShapes);
+    void WritePrimitive(const DisplayElement& shown, const Element& element, int depth) {
+        if (element.IsText()) return WriteText(shown, element, depth);
+        if (element.IsEllipse()) return WriteEllipse(shown, element, depth);
+        if (element.IsLinear()) return WriteLinear(shown, element, depth);
     }
 
-    void WriteLinear(const Element& element, int depth, bool fillShapes) {
+    void WriteLinear(const DisplayElement& shown, const Element& element, int depth) {
         std::vector<Point> vertices = element.Linear().vertices;
         if (vertices.size() < 2) return;
-        for (const Point& vertex : vertices) Include(vertex);
         std::string tag;
         if (element.type == ElementType::Line && vertices.size() == 2) {
             tag = "<line" + Attribute("x1", vertices[0].x) + Attribute("y1", vertices[0].y) +
@@ -108,14 +83,14 @@ private:
             // A polygon closes itself; the repeated first vertex would only add a null edge.
             if (vertices.size() > 2 && vertices.front() == vertices.back()) vertices.pop_back();
             tag = "<polygon" + Attribute("points", PointList(vertices));
-            if (fillShapes) tag += Attribute("fill", ColourOf(element.symbology.colour));
+            if (shown.filled) tag += Attribute("fill", HexColour(shown.style.colour));
         } else {
             tag = "<polyline" + Attribute("points", PointList(vertices));
         }
-        body_ += Indent(depth) + tag + Stroke(element.symbology) + "/>\n";
+        body_ += Indent(depth) + tag + Stroke(shown.style) + "/>\n";
     }
 
-    void WriteEllipse(const Element& element, int depth) {
+    void WriteEllipse(const DisplayElement& shown, const Element& element, int depth) {
         const EllipseGeometry& ellipse = element.Ellipse();
         // The ellipse as seen from above is the image of the unit circle under M, whose
         // columns are the scaled local axes. Its semi-axes and their direction come from
@@ -132,24 +107,18 @@ private:
         const double angle = 0.5 * std::atan2(2 * q, p - r) * 180.0 / Pi;
         const Point& centre = ellipse.centre;
 
-        const double halfWidth = std::sqrt(p);
-        const double halfHeight = std::sqrt(r);
-        Include(centre - Point{halfWidth, halfHeight, 0});
-        Include(centre + Point{halfWidth, halfHeight, 0});
-
         std::string tag = "<ellipse" + Attribute("cx", centre.x) + Attribute("cy", centre.y) +
                           Attribute("rx", major) + Attribute("ry", minor);
         if (FormatNumber(angle) != "0")
             tag += Attribute("transform", "rotate(" + FormatNumber(angle) + " " + FormatNumber(centre.x) +
                                               " " + FormatNumber(centre.y) + ")");
-        body_ += Indent(depth) + tag + Stroke(element.symbology) + "/>\n";
+        body_ += Indent(depth) + tag + Stroke(shown.style) + "/>\n";
     }
 
-    void WriteText(const Element& element, int depth) {
+    void WriteText(const DisplayElement& shown, const Element& element, int depth) {
         const TextGeometry& text = element.Text();
         if (!(text.height > 0.0)) return;  // no box to fill
-        const auto corners = cad::TextCorners(text);
-        for (const Point& corner : corners) Include(corner);
+        const auto& corners = shown.textBox;
         const double boxWidth = cad::GlyphCount(text.text) * text.width;
         // Glyphs are laid out with y pointing down; the matrix puts the baseline start on
         // the box's bottom-left corner, runs it along the text's x axis and turns "down"
@@ -163,26 +132,16 @@ private:
                           Attribute("font-size", text.height);
         if (boxWidth > 0.0)
             tag += Attribute("textLength", boxWidth) + Attribute("lengthAdjust", "spacingAndGlyphs");
-        tag += Attribute("xml:space", "preserve") + Attribute("fill", ColourOf(element.symbology.colour));
+        tag += Attribute("xml:space", "preserve") + Attribute("fill", HexColour(shown.style.colour));
         body_ += Indent(depth) + tag + ">" + EscapeXml(text.text) + "</text>\n";
     }
 
-    std::string Stroke(const Symbology& symbology) const {
-        std::string attributes = Attribute("stroke", ColourOf(symbology.colour)) +
-                                 Attribute("stroke-width", StrokeWidthOf(symbology.weight));
-        const std::string dashes = DashArrayOf(drawing_.lineStyles, symbology.lineStyle);
+    static std::string Stroke(const DisplayStyle& style) {
+        std::string attributes =
+            Attribute("stroke", HexColour(style.colour)) + Attribute("stroke-width", style.strokeWidth);
+        const std::string dashes = DashArrayOf(style.dashes);
         if (!dashes.empty()) attributes += Attribute("stroke-dasharray", dashes);
         return attributes;
-    }
-
-    void Include(const Point& p) {
-        if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
-        if (!hasExtent_) {
-            extent_ = Range::FromPoint(p);
-            hasExtent_ = true;
-        } else {
-            extent_.Extend(p);
-        }
     }
 
     // Indenting every level would make the picture of cells nested n deep grow with n * n;
@@ -192,30 +151,30 @@ private:
         return std::string(static_cast<std::size_t>(std::min(depth, MaxIndentDepth)) * 2, ' ');
     }
 
-    const cad::Drawing& drawing_;
     std::string body_;
-    Range extent_;
-    bool hasExtent_ = false;
 };
 
 }  // namespace
 
 std::string RenderSvg(const cad::Drawing& drawing, const SvgOptions& options) {
-    BodyWriter writer(drawing);
-    for (std::size_t i = 0; i < drawing.attachments.size(); ++i) {
-        const cad::Attachment& attachment = drawing.attachments[i];
-        if (!attachment.displayed) continue;
-        writer.Open("<g" + Attribute("class", "attachment") + Attribute("data-model", std::to_string(i + 1)) +
-                    Attribute("data-name", attachment.name) +
-                    Attribute("opacity", options.attachmentOpacity) + ">");
-        writer.WriteModel(attachment.model, &attachment.toActive);
+    return RenderSvg(BuildDisplayList(drawing), options);
+}
+
+std::string RenderSvg(const DisplayList& list, const SvgOptions& options) {
+    BodyWriter writer;
+    for (const DisplayModel& model : list.models) {
+        if (model.reference)
+            writer.Open("<g" + Attribute("class", "attachment") +
+                        Attribute("data-model", std::to_string(model.model)) +
+                        Attribute("data-name", model.name) + Attribute("opacity", options.attachmentOpacity) +
+                        ">");
+        else
+            writer.Open("<g" + Attribute("class", "model") + ">");
+        writer.WriteModel(model);
         writer.Close();
     }
-    writer.Open("<g" + Attribute("class", "model") + ">");
-    writer.WriteModel(drawing.activeModel, nullptr);
-    writer.Close();
 
-    const Range extent = writer.HasExtent() ? writer.Extent() : Range{};
+    const Range extent = list.extent.value_or(Range{});
     const double width = extent.high.x - extent.low.x;
     const double height = extent.high.y - extent.low.y;
     const double margin = std::max(options.minimumMargin, options.marginShare * std::max(width, height));

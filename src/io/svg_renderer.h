@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cad/drawing.h"
+#include "io/display_list.h"
 
 namespace zkl::io {
 
@@ -26,5 +27,6 @@ struct SvgOptions {
 // The same drawing and options always give the same bytes. Throws HostError when an
 // element cannot be drawn (a dimension whose graphics cannot be built).
 std::string RenderSvg(const cad::Drawing& drawing, const SvgOptions& options = {});
+std::string RenderSvg(const DisplayList& list, const SvgOptions& options = {});
 
 }  // namespace zkl::io
