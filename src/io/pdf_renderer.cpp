@@ -128,7 +128,9 @@ public:
         for (const DisplayElement& element : model.elements) {
             WriteElement(element);
             // Errors in cairo are sticky: checking after each element names the one that broke.
-            if (const cairo_status_t status = cairo_status(cr_); status != CAIRO_STATUS_SUCCESS)
+            cairo_status_t status = cairo_status(cr_);
+            if (status == CAIRO_STATUS_SUCCESS) status = textFailure_;
+            if (status != CAIRO_STATUS_SUCCESS)
                 Fail("element " + std::to_string(element.id) + " of " +
                          (model.reference ? "attachment '" + model.name + "'"
                                           : std::string("the active model")) +
@@ -221,16 +223,7 @@ private:
         // The em is the box height, as font-size is in the SVG; the glyphs are then widened
         // or narrowed so the run of them is exactly the box width, and each glyph is put at
         // its own cell of the box so the text metrics hold whatever advances the font has.
-        const double boxWidth = cad::GlyphCount(text.text) * text.width;
-        double xScale = text.height;
-        if (boxWidth > 0.0) {
-            SetFontMatrix(text.height, text.height);
-            cairo_text_extents_t natural;
-            cairo_scaled_font_text_extents(cairo_get_scaled_font(cr_), content.c_str(), &natural);
-            if (natural.x_advance > 0.0) xScale = text.height * boxWidth / natural.x_advance;
-        }
-        SetFontMatrix(xScale, text.height);
-
+        SetFontMatrix(text.height, text.height);
         cairo_scaled_font_t* font = cairo_get_scaled_font(cr_);
         cairo_glyph_t* glyphData = nullptr;
         int glyphCount = 0;
@@ -242,11 +235,22 @@ private:
                                              &glyphData, &glyphCount, &clusterData, &clusterCount, &flags);
         const std::unique_ptr<cairo_glyph_t, GlyphsDeleter> glyphs(glyphData);
         const std::unique_ptr<cairo_text_cluster_t, ClustersDeleter> clusters(clusterData);
-        if (status != CAIRO_STATUS_SUCCESS) Fail("the text '" + content + "' could not be set", status);
+        if (status != CAIRO_STATUS_SUCCESS) {
+            textFailure_ = status;  // reported with the element it belongs to
+            cairo_restore(cr_);
+            return;
+        }
 
+        const double boxWidth = cad::GlyphCount(text.text) * text.width;
+        cairo_text_extents_t natural;
+        cairo_scaled_font_glyph_extents(font, glyphData, glyphCount, &natural);
+        const double widening =
+            boxWidth > 0.0 && natural.x_advance > 0.0 ? boxWidth / natural.x_advance : 1.0;
         const int codePoints = cad::GlyphCount(content);
-        if (boxWidth > 0.0 && glyphCount == codePoints)
-            for (int i = 0; i < glyphCount; ++i) glyphData[i].x = i * boxWidth / codePoints;
+        for (int i = 0; i < glyphCount; ++i)
+            glyphData[i].x = boxWidth > 0.0 && glyphCount == codePoints ? i * boxWidth / codePoints
+                                                                        : glyphData[i].x * widening;
+        SetFontMatrix(text.height * widening, text.height);
         SetColour(shown.style.colour);
         // With the clusters the page keeps the characters, so a plot can be searched.
         cairo_show_text_glyphs(cr_, content.data(), static_cast<int>(content.size()), glyphData, glyphCount,
@@ -287,6 +291,7 @@ private:
     cairo_font_face_t* font_;
     double opacity_;
     bool reference_ = false;
+    cairo_status_t textFailure_ = CAIRO_STATUS_SUCCESS;  // cairo keeps those out of cr_
 };
 
 // The length of the well-formed sequence that starts text[i] and its code point; 0 when the
@@ -328,6 +333,11 @@ std::string SanitizeUtf8(std::string_view text) {
     std::string clean;
     clean.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
+        if (text[i] == '\0') {
+            clean += Replacement;  // cairo's clusters end a text there
+            ++i;
+            continue;
+        }
         if (static_cast<unsigned char>(text[i]) < 0x80) {
             clean += text[i++];
             continue;

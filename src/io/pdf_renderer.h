@@ -57,7 +57,8 @@ std::string RenderPdf(const cad::Drawing& drawing, const PdfOptions& options = {
 std::string RenderPdf(const DisplayList& list, const PdfOptions& options = {});
 
 // The text with every byte that does not belong to a well-formed UTF-8 sequence, and every
-// code point cairo refuses (surrogates, noncharacters such as U+FFFE), replaced by U+FFFD.
+// code point cairo refuses (NUL, surrogates, noncharacters such as U+FFFE), replaced by
+// U+FFFD.
 std::string SanitizeUtf8(std::string_view text);
 
 }  // namespace zkl::io

@@ -190,7 +190,10 @@ TEST(PdfText, BrokenUtf8AndCodePointsCairoRefusesBecomeReplacementCharacters) {
         {"a byte never in UTF-8", "\xFF", "\uFFFD"},
         {"a surrogate", "\xED\xA0\x80", "\uFFFD"},
         {"noncharacters", "\xEF\xBF\xBE\xEF\xB7\x90\xF0\x9F\xBF\xBF", "\uFFFD\uFFFD\uFFFD"},
-        {"a NUL kept", std::string("a\0b", 3), std::string("a\0b", 3)},
+        {"a NUL", std::string("a\0b", 3),
+         "a\uFFFD"
+         "b"},
+        {"control characters kept", "a\tb\nc\x01", "a\tb\nc\x01"},
     };
     for (const auto& row : table) EXPECT_EQ(SanitizeUtf8(row.text), row.clean) << row.what;
 }
@@ -304,13 +307,15 @@ TEST_F(PdfFile, MarkupNonLatinAndBrokenUtf8AreDrawnAndTheValidPartsFound) {
     const std::string hostile = "<b>&amp; Ω Жук 中文 \xFF\xC3( ok\xEF\xBF\xBE";
     Element first = Text(hostile, {20, 20, 0}, 3, 2);
     Element second = Text("R&D <3", {20, 40, 0}, 3, 2);
+    Element third = Text(std::string("NUL\0inside\t\x01\n", 13), {20, 60, 0}, 3, 2);
     drawing.Add(ActiveModelId, first);
     drawing.Add(ActiveModelId, second);
+    drawing.Add(ActiveModelId, third);
 
     std::string pdf;
     ASSERT_NO_THROW(pdf = RenderPdf(drawing));
     const std::string found = Output("pdftotext " + Write(pdf) + " -");
-    for (const char* part : {"<b>&amp;", "Ω", "Жук", "中文", "( ok", "R&D <3"})
+    for (const char* part : {"<b>&amp;", "Ω", "Жук", "中文", "( ok", "R&D <3", "inside"})
         EXPECT_NE(found.find(part), std::string::npos) << part << " in\n" << found;
 }
 
