@@ -210,26 +210,18 @@ TEST(DxfEllipse, CirclesStayCirclesAndEllipsesStayWithinTheToleranceWithAsFewVer
             EXPECT_NEAR(drawn.radius, c.primary, 1e-12) << what;
             continue;
         }
-        // The true ellipse from above, finely sampled, against the polyline both ways.
+        // The vertices lie on the ellipse, so the polyline strays farthest from it where an
+        // arc is farthest from its chord: measured on the ellipse, finely sampled.
         const Point u = Xy(c.rotation.Column(0) * c.primary);
         const Point v = Xy(c.rotation.Column(1) * c.secondary);
-        const Point centre{10, -20, 0};
         const std::size_t fine = 8 * drawn.vertices.size();
-        std::vector<Point> ellipse;
+        double deviation = 0.0;
         for (std::size_t i = 0; i < fine; ++i) {
             const double t = 2 * Pi * static_cast<double>(i) / static_cast<double>(fine);
-            ellipse.push_back(centre + u * std::cos(t) + v * std::sin(t));
+            const Point p = Point{10, -20, 0} + u * std::cos(t) + v * std::sin(t);
+            deviation = std::max(deviation, DistanceToPolygon(p, drawn.vertices));
         }
         const double major = std::max(Length(u), Length(v));
-        const double sampling = major * (1 - std::cos(Pi / static_cast<double>(fine)));
-        double deviation = 0.0;
-        for (const Point& p : ellipse) deviation = std::max(deviation, DistanceToPolygon(p, drawn.vertices));
-        for (std::size_t i = 0; i < drawn.vertices.size(); ++i) {
-            const Point a = drawn.vertices[i];
-            const Point b = drawn.vertices[(i + 1) % drawn.vertices.size()];
-            for (double s : {0.25, 0.5, 0.75})
-                deviation = std::max(deviation, DistanceToPolygon(a + (b - a) * s, ellipse) - sampling);
-        }
         EXPECT_LE(deviation, DxfEllipseTolerance) << what;
         // The count is the rule's: a multiple of four, and four fewer would stray too far.
         const std::size_t count = drawn.vertices.size();
@@ -263,11 +255,6 @@ TEST(DxfSymbology, ColoursTakeTheNearestIndexAndBlackIsSeven) {
     EXPECT_EQ(AciRgb(21), (Rgb{255, 159, 127}));
     EXPECT_EQ(AciRgb(28), (Rgb{38, 9, 0}));
     EXPECT_EQ(AciRgb(7), (Rgb{255, 255, 255}));
-    // Every colour the sheets use becomes an index a layer can take, never BYBLOCK or BYLAYER.
-    for (int index = -1; index < 40; ++index) {
-        const int aci = NearestAci(ColourRgb(index));
-        EXPECT_TRUE(aci >= 1 && aci <= 255) << index;
-    }
 }
 
 TEST(DxfSymbology, DashPatternsBecomeDashesAndNegativeGaps) {
@@ -288,31 +275,30 @@ TEST(DxfSymbology, DashPatternsBecomeDashesAndNegativeGaps) {
 }
 
 TEST(DxfNames, LevelsAndAttachmentsGetLayerNamesReleaseTwelveTakesEachOnlyOnce) {
+    const struct {
+        const char* name;
+        const char* layer;
+    } levels[]{{"Default", "DEFAULT"},
+               {"ZKL Border", "ZKL_BORDER"},
+               {"Pipes", "PIPES"},
+               {"PIPES", "PIPES_2"},
+               {"0", "0"},
+               {"a/b:c<d>", "A_B_C_D_"},
+               {"\u00d8-Rohr", "_-ROHR"}},
+        attachments[]{{"PlantModel", "PLANTMODEL"},
+                      {"Pipes", "PIPES_3"},
+                      {"", "ATTACHMENT_3"},
+                      {"Plant model with a name far longer than 31", "PLANT_MODEL_WITH_A_NAME_FAR_LON"},
+                      {"Plant model with a name far longer than 31 too", "PLANT_MODEL_WITH_A_NAME_FAR_L_2"},
+                      {"\u4e2d\u6587", "__"},
+                      {"0", "0_2"}};
     cad::Drawing drawing;
-    for (const char* level : {"Default", "ZKL Border", "Pipes", "PIPES", "0", "a/b:c<d>", "\u00d8-Rohr"})
-        drawing.levels.push_back({0, level});
-    for (const char* name : {"PlantModel", "Pipes", "", "Plant model with a name far longer than 31",
-                             "Plant model with a name far longer than 31 too", "\u4e2d\u6587", "0"}) {
-        drawing.attachments.emplace_back();
-        drawing.attachments.back().name = name;
-    }
+    for (const auto& level : levels) drawing.levels.push_back({0, level.name});
+    for (const auto& attachment : attachments) drawing.attachments.emplace_back().name = attachment.name;
     const DxfLayerNames layers = DxfLayersOf(drawing);
-    const std::map<std::string, std::string> levels{{"Default", "DEFAULT"},
-                                                    {"ZKL Border", "ZKL_BORDER"},
-                                                    {"Pipes", "PIPES"},
-                                                    {"PIPES", "PIPES_2"},
-                                                    {"0", "0"},
-                                                    {"a/b:c<d>", "A_B_C_D_"},
-                                                    {"\u00d8-Rohr", "_-ROHR"}};
-    EXPECT_EQ(layers.levels, levels);
-    const std::vector<std::string> attachments{"PLANTMODEL",
-                                               "PIPES_3",
-                                               "ATTACHMENT_3",
-                                               "PLANT_MODEL_WITH_A_NAME_FAR_LON",
-                                               "PLANT_MODEL_WITH_A_NAME_FAR_L_2",
-                                               "__",
-                                               "0_2"};
-    EXPECT_EQ(layers.attachments, attachments);
+    for (const auto& level : levels) EXPECT_EQ(layers.OfLevel(level.name), level.layer) << level.name;
+    for (std::size_t i = 0; i < std::size(attachments); ++i)
+        EXPECT_EQ(layers.attachments[i], attachments[i].layer) << attachments[i].name;
     EXPECT_EQ(layers.OfLevel(""), "0");
     EXPECT_EQ(layers.OfLevel("not a level"), "0");
     EXPECT_EQ(DxfSymbolName("zkl_Label-1$"), "ZKL_LABEL-1$");
@@ -334,33 +320,27 @@ struct DxfEntity {
 };
 
 // The entities of one section in order (BLOCK and ENDBLK among them), checking on the way
-// that every group is a three-column code and a value, each line ending in CRLF.
+// that every group is a three-column code and a value of at most 255 bytes, lines ending CRLF.
 std::vector<DxfEntity> SectionEntities(const std::string& dxf, const std::string& section) {
-    std::vector<std::pair<int, std::string>> groups;
-    std::size_t pos = 0;
-    while (pos < dxf.size()) {
-        const std::size_t codeEnd = dxf.find("\r\n", pos);
-        const std::size_t valueEnd = dxf.find("\r\n", codeEnd + 2);
-        EXPECT_NE(valueEnd, std::string::npos) << "a code without a value at byte " << pos;
-        if (valueEnd == std::string::npos) break;
-        const std::string code = dxf.substr(pos, codeEnd - pos);
-        EXPECT_TRUE(code.size() == 3 && code.back() != ' ') << "'" << code << "'";
-        groups.emplace_back(std::stoi(code), dxf.substr(codeEnd + 2, valueEnd - codeEnd - 2));
-        EXPECT_LE(groups.back().second.size(), 255u);
-        pos = valueEnd + 2;
-    }
     std::vector<DxfEntity> entities;
-    bool inside = false;
-    for (std::size_t i = 0; i < groups.size(); ++i) {
-        const auto& [code, value] = groups[i];
-        if (code == 0 && value == "SECTION") inside = groups[i + 1].second == section;
-        if (!inside || (code == 0 && value == "SECTION")) continue;
-        if (code == 0 && value == "ENDSEC") break;
-        if (code == 0)
+    std::string current;  // the section being read
+    for (std::size_t pos = 0, end = 0; pos < dxf.size(); pos = end + 2) {
+        const std::size_t codeEnd = dxf.find("\r\n", pos);
+        end = dxf.find("\r\n", codeEnd + 2);
+        if (end == std::string::npos)
+            return ADD_FAILURE() << "a code without a value at byte " << pos, entities;
+        const std::string code = dxf.substr(pos, codeEnd - pos),
+                          value = dxf.substr(codeEnd + 2, end - codeEnd - 2);
+        EXPECT_TRUE(code.size() == 3 && code.back() != ' ' && value.size() <= 255) << code << " " << value;
+        if (code == "  2" && !entities.empty() && entities.back().type == "SECTION") current = value;
+        if (code == "  0" && value == "ENDSEC") current.clear();
+        if (code == "  0")
             entities.push_back({value, {}});
-        else if (!entities.empty())
-            entities.back().groups.emplace_back(code, value);
+        else if (current == section)
+            entities.back().groups.emplace_back(std::stoi(code), value);
     }
+    std::erase_if(entities,
+                  [&](const DxfEntity& entity) { return entity.groups.empty() || entity.type == "SECTION"; });
     return entities;
 }
 
@@ -372,42 +352,40 @@ std::map<std::string, int> TypeCounts(const std::vector<DxfEntity>& entities) {
 
 TEST(DxfFile, EveryElementKindBecomesItsEntityAndLabelsBecomeBlocksAtTheirOrigin) {
     cad::Drawing drawing;
+    const auto add = [&](Element element, ModelId model = ActiveModelId) {
+        return drawing.Add(model, element);
+    };
     drawing.levels = {{1, "Default"}, {2, "Pipes"}};
     drawing.lineStyles = {{"0", {}}, {"2", {3, 1.5}}};
     drawing.textStyles = {{"ZKL_Text", 2.5, 2, "monospace"}};
     drawing.dimensionStyles = {{"ZKL_Dim", 2.5, 0, {2, 5, 5}}};
     Element line = MakeLine({0, 0, 0}, {10, 0, 0});
     line.symbology = {"Pipes", 3, "2", 1};
-    drawing.Add(ActiveModelId, line);
-    Element lineString = MakeLineString({{0, 5, 0}, {5, 10, 0}, {10, 5, 0}});
-    drawing.Add(ActiveModelId, lineString);
-    Element shape = MakeShape({{20, 0, 0}, {30, 0, 0}, {30, 10, 0}, {20, 10, 0}});
-    drawing.Add(ActiveModelId, shape);
-    Element circle = MakeEllipse({40, 5, 0}, 4, 4);
-    drawing.Add(ActiveModelId, circle);
-    Element ellipse = MakeEllipse({40, 5, 0}, 4, 2);
-    drawing.Add(ActiveModelId, ellipse);
+    add(line);
+    add(MakeLineString({{0, 5, 0}, {5, 10, 0}, {10, 5, 0}}));
+    add(MakeShape({{20, 0, 0}, {30, 0, 0}, {30, 10, 0}, {20, 10, 0}}));
+    add(MakeEllipse({40, 5, 0}, 4, 4));
+    const Element ellipse = MakeEllipse({40, 5, 0}, 4, 2);
+    add(ellipse);
     Element text = MakeText("ABC", {0, 20, 0});
     text.Text().style = "ZKL_Text";
     text.Text().justification = 7;
-    drawing.Add(ActiveModelId, text);
-    Element label = MakeCell(
+    add(text);
+    const ElementId labelId = add(MakeCell(
         "ZKL_Label", {MakeLineString({{50, 0, 0}, {52, 3, 0}, {55, 3, 0}}), MakeText("P-101", {55, 3, 0})},
-        {50, 0, 0});
-    const ElementId labelId = drawing.Add(ActiveModelId, label);
+        {50, 0, 0}));
     Element dimension = MakeDimension(Matrix3d::Identity());
     dimension.Dimension().AddPoint({0, -10, 0});
     dimension.Dimension().AddPoint({12, -10, 0});
     dimension.Dimension().SetSegmentText(2, "*");
     dimension.Dimension().style = "ZKL_Dim";
     dimension.Dimension().options.terminator = 2;
-    drawing.Add(ActiveModelId, dimension);
-    cad::Attachment plant;
-    plant.name = "Plant Model";
-    plant.toActive = Transform3d::FromMatrixAndTranslation(Matrix3d::Identity(), {100, 0, 0});
-    drawing.attachments.push_back(std::move(plant));
-    Element referenceLabel = MakeCell("ZKL_Label", {MakeLine({1, 2, 0}, {3, 4, 0})}, {1, 2, 0});
-    const ElementId referenceId = drawing.Add(1, referenceLabel);
+    add(dimension);
+    drawing.attachments.emplace_back();
+    drawing.attachments.back().name = "Plant Model";
+    drawing.attachments.back().toActive =
+        Transform3d::FromMatrixAndTranslation(Matrix3d::Identity(), {100, 0, 0});
+    const ElementId referenceId = add(MakeCell("ZKL_Label", {MakeLine({1, 2, 0}, {3, 4, 0})}, {1, 2, 0}), 1);
 
     const std::string dxf = RenderDxf(drawing);
     EXPECT_EQ(RenderDxf(drawing), dxf) << "the same drawing gives the same bytes";
@@ -421,16 +399,9 @@ TEST(DxfFile, EveryElementKindBecomesItsEntityAndLabelsBecomeBlocksAtTheirOrigin
         {"SEQEND", 3}, {"SOLID", 2},  {"TEXT", 2},     {"VERTEX", 3 + 4 + ellipseVertices}};
     EXPECT_EQ(TypeCounts(entities), expected) << "the line, the dimension line and two extension lines";
     for (const DxfEntity& entity : entities) {
-        if (entity.Text(62) != "<missing>") {
-            const int colour = std::stoi(entity.Text(62));
-            EXPECT_TRUE(colour >= 1 && colour <= 255) << colour;
-        }
         if (entity.type == "LINE" && entity.Text(8) == "PIPES") {
             EXPECT_EQ(entity.Text(6), "2");
             EXPECT_EQ(entity.Text(62), std::to_string(NearestAci(ColourRgb(3))));
-        }
-        if (entity.type == "POLYLINE") {
-            EXPECT_TRUE(entity.Text(70) == "0" || entity.Text(70) == "1");
         }
         if (entity.type == "TEXT" && entity.Text(1) == "ABC") {
             EXPECT_EQ(entity.Text(7), "ZKL_TEXT");
@@ -618,19 +589,16 @@ TEST_F(DxfReader, SheetsReadBackWithNothingToFixAndEveryEntityOnItsLayer) {
     for (const auto& sheet : sheets) {
         SCOPED_TRACE(sheet.name);
         const std::map<std::string, int> counts = LayerCounter(sheet.drawing).Counts();
-        if (sheet.name.find("annotated") != std::string::npos) {
-            ASSERT_GT(std::count_if(sheet.drawing.activeModel.Entries().begin(),
-                                    sheet.drawing.activeModel.Entries().end(),
-                                    [](const auto& entry) {
-                                        return entry.second.element.IsCell() &&
-                                               entry.second.element.Cell().name == "ZKL_Label";
-                                    }),
-                      10);
-        }
         nlohmann::json expected{{"layers", counts}};
         if (!sheet.texts.is_null()) expected["texts"] = sheet.texts;
         std::ofstream(folder_ / (sheet.name + ".json")) << expected.dump(2);
-        std::ofstream(folder_ / (sheet.name + ".dxf"), std::ios::binary) << RenderDxf(sheet.drawing);
+        const std::string dxf = RenderDxf(sheet.drawing);
+        std::ofstream(folder_ / (sheet.name + ".dxf"), std::ios::binary) << dxf;
+        std::size_t inserts = 0;
+        for (auto at = dxf.find("\r\nINSERT\r\n"); at != std::string::npos;
+             at = dxf.find("\r\nINSERT\r\n", at + 1))
+            ++inserts;
+        EXPECT_TRUE(inserts > 10 || !sheet.name.ends_with("annotated")) << "Automatic Place placed labels";
 
         const std::string command = "cd " + zkl::testing::ShellQuote(folder_.string()) + " && " + python +
                                     " " + zkl::testing::ShellQuote(checker.string()) + " " + sheet.name +
