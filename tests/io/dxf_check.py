@@ -25,16 +25,16 @@ import ezdxf
 # %%o and %%k switch underline, overline and strike-through, "^ " is a caret and "^X" a
 # control character. ezdxf leaves these in the value.
 TOKEN = re.compile(r"\\U\+([0-9A-F]{4})|%%(%|[cdpuok])|\^(.)|(.)", re.IGNORECASE | re.DOTALL)
-SPECIAL = {"c": "\u00d8", "d": "\u00b0", "p": "\u00b1", "%": "%", "u": "", "o": "", "k": ""}
+CONTROL_CODES = {"c": "\u00d8", "d": "\u00b0", "p": "\u00b1", "%": "%", "u": "", "o": "", "k": ""}
 
 
 def shown(value):
     out = []
-    for unicode, special, caret, plain in TOKEN.findall(value):
+    for unicode, code, caret, plain in TOKEN.findall(value):
         if unicode:
             out.append(chr(int(unicode, 16)))
-        elif special:
-            out.append(SPECIAL[special.lower()])
+        elif code:
+            out.append(CONTROL_CODES[code.lower()])
         elif caret:
             out.append("^" if caret == " " else chr(ord(caret) & 0x1F))
         else:
