@@ -120,9 +120,6 @@ std::vector<DxfTextPiece> SplitDxfText(std::string_view utf8) {
 
 std::optional<DxfTextPlacement> PlaceDxfText(const TextGeometry& text, int firstGlyph, int glyphs) {
     const int justification = (text.justification < 0 || text.justification > 14) ? 2 : text.justification;
-    const double boxWidth = cad::GlyphCount(text.text) * text.width;
-    const Point low = cad::JustificationOffset(justification, boxWidth, text.height);
-    const Point start = text.origin + text.rotation.Apply(low + Point{firstGlyph * text.width, 0, 0});
 
     // The box as seen from above: one glyph's advance along the baseline and the box's
     // height across it. Their z parts do not show.
@@ -140,25 +137,40 @@ std::optional<DxfTextPlacement> PlaceDxfText(const TextGeometry& text, int first
     const double shear = Dot(rise, direction);
     if (!(std::abs(across) > 1e-9 * text.height)) return std::nullopt;
 
+    // A turned text's matrix holds sines and cosines a last digit off; what that gives beyond
+    // the twelfth digit of a size, or the tenth decimal of an angle, is noise, not the sheet.
+    const auto near = [](double value, double exact) {
+        return std::abs(value - exact) <= 1e-12 * std::abs(exact) ? exact : value;
+    };
+    const auto degrees = [](double radians) { return std::round(radians * 180.0 / Pi * 1e10) / 1e10; };
     DxfTextPlacement placement;
-    placement.first = {start.x, start.y, 0};
-    placement.height = std::abs(across);
-    placement.widthFactor = advanceLength / (placement.height * DxfGlyphAdvance);
-    placement.rotation = std::atan2(direction.y, direction.x) * 180.0 / Pi;
+    placement.height = near(std::abs(across), text.height);
+    placement.widthFactor = near(advanceLength, text.width) / (placement.height * DxfGlyphAdvance);
+    placement.rotation = degrees(std::atan2(direction.y, direction.x));
     if (placement.rotation < 0) placement.rotation += 360.0;
-    placement.oblique = std::atan(shear / placement.height) * 180.0 / Pi;
+    placement.oblique =
+        std::abs(shear) <= 1e-12 * std::abs(across) ? 0.0 : degrees(std::atan(shear / std::abs(across)));
     placement.upsideDown = across < 0;
 
     // Our columns 0 and 1 (left, left margin) are left, 2 centre, 3 and 4 (right margin,
     // right) right; rows top, centre and bottom are top, middle and baseline, as the box's
-    // bottom edge is the baseline. The alignment point is then the same point of the box.
+    // bottom edge is the baseline. The alignment point is then the same point of the box:
+    // for a whole text, its origin.
     const int column = justification / 3;
     const int row = justification % 3;
     placement.horizontal = column <= 1 ? 0 : column == 2 ? 1 : 2;
     placement.vertical = row == 0 ? 3 : row == 1 ? 2 : 0;
     const double alongShare = placement.horizontal * 0.5;
     const double upShare = row == 0 ? 1.0 : row == 1 ? 0.5 : 0.0;
-    placement.second = placement.first + advance * (glyphs * alongShare) + rise * upShare;
+    const Point low =
+        cad::JustificationOffset(justification, cad::GlyphCount(text.text) * text.width, text.height);
+    const auto at = [&](double glyph, double height) {
+        const Point p =
+            text.origin + text.rotation.Apply(low + Point{glyph * text.width, height * text.height, 0});
+        return Point{p.x, p.y, 0};
+    };
+    placement.first = at(firstGlyph, 0);
+    placement.second = at(firstGlyph + glyphs * alongShare, upShare);
     return placement;
 }
 
