@@ -67,6 +67,9 @@ public:
     std::string Write() {
         std::string entities;
         for (const DisplayModel& model : list_.models) {
+            if (model.reference && (model.model < 1 || model.model >= drawing_.ModelCount()))
+                throw HostError("the display list does not match the drawing; it has no attachment " +
+                                std::to_string(model.model));
             for (const DisplayElement& element : model.elements) {
                 where_ = ElementTypeName(element.type) + std::string(" ") + std::to_string(element.id) +
                          (model.reference ? " of attachment '" + model.name + "'" : "");
@@ -462,7 +465,8 @@ private:
             Group(out, 0, "LTYPE");
             Group(out, 2, linetypes_.at(style->name));
             Group(out, 70, 0);
-            Group(out, 3, "Line style " + EncodeDxfText(style->name));
+            // A description is a string value like any other: at most one piece's length.
+            Group(out, 3, SplitDxfText("Line style " + style->name).front().value);
             Group(out, 72, 65);  // "A": the only alignment there is
             Group(out, 73, static_cast<int>(elements.size()));
             Group(out, 40, Number(total));

@@ -356,7 +356,7 @@ TEST(DxfFile, EveryElementKindBecomesItsEntityAndLabelsBecomeBlocksAtTheirOrigin
         return drawing.Add(model, element);
     };
     drawing.levels = {{1, "Default"}, {2, "Pipes"}};
-    drawing.lineStyles = {{"0", {}}, {"2", {3, 1.5}}};
+    drawing.lineStyles = {{"0", {}}, {"2", {3, 1.5}}, {std::string(300, 'x'), {1, 1}}};  // no value over 255
     drawing.textStyles = {{"ZKL_Text", 2.5, 2, "monospace"}};
     drawing.dimensionStyles = {{"ZKL_Dim", 2.5, 0, {2, 5, 5}}};
     Element line = MakeLine({0, 0, 0}, {10, 0, 0});
@@ -474,6 +474,10 @@ TEST(DxfFile, WhatCannotBeWrittenIsRefusedNamingTheElement) {
     labelled.Add(ActiveModelId, cell);
     EXPECT_EQ(message(cad::Drawing{}, BuildDisplayList(labelled)),
               "cell 1: the display list does not match the drawing; label cell 1 is not in it");
+    DisplayList stray;
+    stray.models.push_back({3, "gone", true, {}});
+    EXPECT_EQ(message(labelled, stray),
+              "the display list does not match the drawing; it has no attachment 3");
 }
 
 // ---- Read back by a real DXF reader ------------------------------------------------------
