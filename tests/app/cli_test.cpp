@@ -51,6 +51,24 @@ TEST_F(Cli, RenderingTheExampleSheetWritesAnSvgPicture) {
     EXPECT_EQ(files, 1u);
 }
 
+TEST_F(Cli, RenderWritesTheFormatTheExtensionOrFormatOptionNames) {
+    const std::string demo = std::string(ZKL_EXAMPLES_DIR) + "/demo_sheet.json";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"-o", Output("a.svg").string()}, "<?xml"},
+        {{"-o", Output("a.DXF").string()}, "  0\r\nSECTION"},
+        {{"-o", Output("a.pdf").string()}, "%PDF-"},
+        {{"-o", Output("plot.out").string(), "--format", "PDF"}, "%PDF-"},
+        {{"-o", Output("b.svg").string(), "--format", "dxf"}, "  0\r\nSECTION"},
+    };
+    for (const auto& [options, start] : cases) {
+        std::vector<std::string> arguments{"render", demo};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const CliResult result = Run(arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(ReadFile(options[1]).rfind(start, 0), 0u) << options[1];
+    }
+}
+
 TEST_F(Cli, FailuresGiveOneLineNamingTheCauseAndWriteNothing) {
     struct Case {
         const char* name;
@@ -80,10 +98,14 @@ TEST_F(Cli, FailuresGiveOneLineNamingTheCauseAndWriteNothing) {
          {"render", std::string(ZKL_EXAMPLES_DIR) + "/demo_sheet.json", "-o", Output("folder.svg").string()},
          1,
          "folder.svg': it is a folder"},
-        {"output not SVG",
-         {"render", Data("cli_bad_sheet.json"), "-o", Output("out.dxf").string()},
+        {"output of no known format",
+         {"render", Data("cli_bad_sheet.json"), "-o", Output("out.png").string()},
          2,
-         "out.dxf"},
+         "out.png"},
+        {"unknown format",
+         {"render", std::string(ZKL_EXAMPLES_DIR) + "/demo_sheet.json", "-o", "OUT", "--format", "png"},
+         2,
+         "--format 'png' is not one of svg, dxf, pdf"},
         {"output missing", {"render", Data("cli_bad_sheet.json")}, 2, "--output"},
         {"unknown subcommand",
          {"draw", Data("cli_bad_sheet.json"), "-o", "OUT"},
@@ -130,7 +152,10 @@ TEST_F(Cli, ErrorsAboutValuesHoldingLineBreaksStayOnOneLine) {
          1,
          "level \"Pipes\\nSouth\" is not in the level table"},
         {"missing output folder", {"render", demo, "-o", "new\nfolder/out.svg"}, 1, "'new\\nfolder/out.svg'"},
-        {"output name", {"render", demo, "-o", "out\n.dxf"}, 2, "'out\\n.dxf' is not a .svg file name"},
+        {"output name",
+         {"render", demo, "-o", "out\n.png"},
+         2,
+         "'out\\n.png' is not a .svg, .dxf or .pdf file name"},
         {"command name", {"dra\nw"}, 2, "'dra\\nw' is not a command"},
         {"configuration file name and value",
          {"settings", "--config", "odd\nname.ini"},

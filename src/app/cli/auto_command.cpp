@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "app/cli/cli_support.h"
+#include "app/cli/picture_output.h"
 #include "cad/cad_host.h"
 #include "commands/automatic_placement.h"
 #include "commands/labeller_commands.h"
 #include "dialog/cls_opm_labeller.h"
 #include "dialog/frm_main.h"
 #include "io/sheet_file.h"
-#include "io/svg_renderer.h"
 #include "settings/settings_file.h"
 
 namespace zkl::app {
@@ -31,6 +31,16 @@ struct AutoArguments {
     std::optional<std::string> keyinArguments;
     std::string output;
     std::optional<std::string> svg;
+    std::optional<std::string> dxf;
+    std::optional<std::string> pdf;
+
+    std::vector<PictureRequest> Pictures() const {
+        std::vector<PictureRequest> pictures;
+        if (svg) pictures.push_back({PictureFormat::Svg, *svg});
+        if (dxf) pictures.push_back({PictureFormat::Dxf, *dxf});
+        if (pdf) pictures.push_back({PictureFormat::Pdf, *pdf});
+        return pictures;
+    }
     bool quiet = false;
 };
 
@@ -79,7 +89,7 @@ void PrintMessages(const cad::CadHost& host) {
 
 void Auto(const AutoArguments& arguments) {
     std::vector<std::string> outputs{arguments.output};
-    if (arguments.svg) outputs.push_back(*arguments.svg);
+    for (const PictureRequest& picture : arguments.Pictures()) outputs.push_back(picture.path);
     CheckOutputs(outputs);  // before a long run, not after it
     cad::Drawing drawing = io::LoadSheet(arguments.sheet);
     const ConfigurationFolder configuration(arguments.config, arguments.sheet);
@@ -116,7 +126,7 @@ void Auto(const AutoArguments& arguments) {
     result.macroProjectPath = sheetMacroProject;
     io::OutputSet written;
     io::AddSheet(written, result, arguments.output);
-    if (arguments.svg) written.Add(*arguments.svg, io::RenderSvg(result));
+    AddPictures(written, result, arguments.Pictures(), arguments.output);
     written.Commit();
 
     std::cout << "Automatic Place: " << report.borders << (report.borders == 1 ? " area" : " areas")
@@ -143,7 +153,11 @@ Command AddAutoCommand(CLI::App& program) {
         ->required()
         ->check(CLI::Validator(CheckSheetName, "FILE.json", "sheet file name"));
     command->add_option("--svg", arguments->svg, "Also draw the annotated sheet (FILE.svg)")
-        ->check(CLI::Validator(CheckPictureName, "FILE.svg", "picture file name"));
+        ->check(CLI::Validator(CheckSvgName, "FILE.svg", "picture file name"));
+    command->add_option("--dxf", arguments->dxf, "Also write the annotated sheet for CAD programs (FILE.dxf)")
+        ->check(CLI::Validator(CheckDxfName, "FILE.dxf", "drawing file name"));
+    command->add_option("--pdf", arguments->pdf, "Also plot the annotated sheet (FILE.pdf)")
+        ->check(CLI::Validator(CheckPdfName, "FILE.pdf", "plot file name"));
     command->add_flag("-q,--quiet", arguments->quiet, "No progress and no messages on stderr");
     return {command, [arguments] { Auto(*arguments); }};
 }

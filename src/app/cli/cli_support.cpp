@@ -53,10 +53,6 @@ void CheckOutputs(const std::vector<std::string>& paths) {
     }
 }
 
-std::string CheckPictureName(const std::string& path) {
-    return CheckExtension(path, ".svg", "pictures are written as SVG (FILE.svg)");
-}
-
 std::string CheckSheetName(const std::string& path) {
     return CheckExtension(path, ".json", "sheets are written as JSON (FILE.json)");
 }

@@ -28,7 +28,6 @@ std::string OneLine(std::string_view text);
 void CheckOutputs(const std::vector<std::string>& paths);
 
 // CLI11 validators: empty text when `path` ends in the extension (any case), else why not.
-std::string CheckPictureName(const std::string& path);
 std::string CheckSheetName(const std::string& path);
 
 // A command-line run cannot wait for an OK click: each box is one line on stderr.

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "app/cli/cli_support.h"
+#include "app/cli/picture_output.h"
 #include "cad/cad_host.h"
 #include "commands/labeller_commands.h"
 #include "dialog/cls_opm_labeller.h"
 #include "dialog/frm_main.h"
 #include "io/input_script.h"
 #include "io/sheet_file.h"
-#include "io/svg_renderer.h"
 #include "settings/settings_file.h"
 
 namespace zkl::app {
@@ -30,6 +30,16 @@ struct RunArguments {
     std::optional<std::string> config;
     std::string output;
     std::optional<std::string> svg;
+    std::optional<std::string> dxf;
+    std::optional<std::string> pdf;
+
+    std::vector<PictureRequest> Pictures() const {
+        std::vector<PictureRequest> pictures;
+        if (svg) pictures.push_back({PictureFormat::Svg, *svg});
+        if (dxf) pictures.push_back({PictureFormat::Dxf, *dxf});
+        if (pdf) pictures.push_back({PictureFormat::Pdf, *pdf});
+        return pictures;
+    }
 };
 
 // The dialog button each command name presses.
@@ -55,7 +65,7 @@ void PrintMessages(const cad::CadHost& host) {
 void RunScripted(const RunArguments& arguments) {
     // Everything is read and checked before the command starts, so bad input writes nothing.
     std::vector<std::string> outputs{arguments.output};
-    if (arguments.svg) outputs.push_back(*arguments.svg);
+    for (const PictureRequest& picture : arguments.Pictures()) outputs.push_back(picture.path);
     CheckOutputs(outputs);
     std::vector<Input> inputs = io::LoadInputScript(arguments.input);
     cad::Drawing drawing = io::LoadSheet(arguments.sheet);
@@ -87,7 +97,7 @@ void RunScripted(const RunArguments& arguments) {
     host.GetDrawing().macroProjectPath = sheetMacroProject;
     io::OutputSet written;
     io::AddSheet(written, host.GetDrawing(), arguments.output);
-    if (arguments.svg) written.Add(*arguments.svg, io::RenderSvg(host.GetDrawing()));
+    AddPictures(written, host.GetDrawing(), arguments.Pictures(), arguments.output);
     written.Commit();
 }
 
@@ -110,7 +120,11 @@ Command AddRunCommand(CLI::App& program) {
         ->required()
         ->check(CLI::Validator(CheckSheetName, "FILE.json", "sheet file name"));
     run->add_option("--svg", arguments->svg, "Also draw the result as a picture (FILE.svg)")
-        ->check(CLI::Validator(CheckPictureName, "FILE.svg", "picture file name"));
+        ->check(CLI::Validator(CheckSvgName, "FILE.svg", "picture file name"));
+    run->add_option("--dxf", arguments->dxf, "Also write the result for CAD programs (FILE.dxf)")
+        ->check(CLI::Validator(CheckDxfName, "FILE.dxf", "drawing file name"));
+    run->add_option("--pdf", arguments->pdf, "Also plot the result (FILE.pdf)")
+        ->check(CLI::Validator(CheckPdfName, "FILE.pdf", "plot file name"));
     return {run, [arguments] { RunScripted(*arguments); }};
 }
 
