@@ -9,7 +9,24 @@ namespace zkl {
 namespace {
 
 // Patterns and texts are UTF-8; "?" and the lists stand for one character, not one byte.
-// A byte that does not start a valid sequence counts as one character of its own.
+// A byte that does not start a valid sequence counts as one character of its own, above
+// every code point, so that it equals only the same stray byte: an overlong "A" or a lone
+// 0xC4 must not pass for "A" or "Ä", nor a surrogate for a character.
+constexpr char32_t StrayByteBase = 0x110000;
+
+bool IsShortestForm(char32_t code, std::size_t length) {
+    switch (length) {
+        case 2:
+            return code >= 0x80;
+        case 3:
+            return code >= 0x800 && (code < 0xD800 || code > 0xDFFF);
+        case 4:
+            return code >= 0x10000 && code <= 0x10FFFF;
+        default:
+            return code < 0x80;
+    }
+}
+
 std::u32string DecodeUtf8(std::string_view text) {
     std::u32string result;
     result.reserve(text.size());
@@ -34,9 +51,9 @@ std::u32string DecodeUtf8(std::string_view text) {
             if ((next & 0xC0u) != 0x80u) valid = false;
             code = (code << 6) | (next & 0x3Fu);
         }
-        if (!valid) {
+        if (!valid || !IsShortestForm(code, length)) {
             length = 1;
-            code = lead;
+            code = lead < 0x80 ? lead : StrayByteBase + lead;
         }
         result.push_back(code);
         i += length;

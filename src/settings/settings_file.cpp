@@ -158,7 +158,9 @@ struct Loader {
             // style section.
             if (key == "[GENERAL]") continue;
             if (key == "LABEL STYLE") {
-                sectionApplies = EqualsIgnoringAsciiCase(value, styleName);
+                // A style without a name is still a style: a load of the general part alone
+                // must not take it in.
+                sectionApplies = !styleName.empty() && EqualsIgnoringAsciiCase(value, styleName);
                 if (!intoSettings && styleName.empty()) dialog->AppendComboEntry("cmbDimStyle", value);
                 continue;
             }

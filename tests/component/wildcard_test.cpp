@@ -44,6 +44,13 @@ TEST(Wildcard, FollowsTheClassicRulesOverTheWholeText) {
         {"[A", "[A", false},  // a "[" without "]" never matches, not even itself
         {"ABC", "AB[C", false},
         {"Ä1", "?#", true},  // one character, even when it takes several bytes
+        // A byte that is no well-formed UTF-8 is a character of its own, equal only to itself.
+        {"\xE0\x81\x81", "A", false},  // an overlong "A"
+        {"\xE0\x81\x81", "???", true},
+        {"\xED\xA0\x80", "?", false},  // a surrogate
+        {"\xC4", "Ä", false},             // a lone lead byte
+        {"\xC4", "\xC4", true},
+        {"\xFF", "[A-Z]", false},
     };
     for (const WildcardCase& c : cases)
         EXPECT_EQ(MatchesWildcard(c.text, c.pattern), c.matches)

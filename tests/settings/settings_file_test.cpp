@@ -106,7 +106,9 @@ TEST_F(SettingsFile, StyleSectionsApplyByNameIgnoringCaseAndRepeatedSectionsBoth
         "TEXTHEIGHT=3\n"
         "LABELITEMS=equipment;p;f;0;EQUIPMENT\n"
         "label style = piping\n"
-        "LABELITEMS=piping2;p;f;0;STRAIGHT\n";
+        "LABELITEMS=piping2;p;f;0;STRAIGHT\n"
+        "LABEL STYLE=\n"  // nameless, but a style all the same
+        "LABELITEMS=nameless;p;f;0;STRAIGHT\n";
     auto formats = [&] {
         std::vector<std::string> names;
         for (const ItemRow& row : labelItems_) names.push_back(row.MatchFormat);
