@@ -2,8 +2,14 @@
 # configures and builds; nothing is downloaded at build time.
 BUILD ?= build
 JOBS ?= $(shell nproc)
-PACKAGES := g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev \
-            nlohmann-json3-dev libboost-dev libcli11-dev
+PACKAGES := g++ cmake ninja-build pkgconf libgtest-dev libgmock-dev libbenchmark-dev \
+            nlohmann-json3-dev libboost-dev libcli11-dev libcairo2-dev fonts-dejavu-core \
+            python3-ezdxf poppler-utils
+# What the labeller itself needs to build and run, for `make demo`.
+DEMO_PACKAGES := g++ cmake ninja-build pkgconf libgtest-dev libgmock-dev nlohmann-json3-dev \
+                 libboost-dev libcli11-dev libcairo2-dev fonts-dejavu-core
+# A real CAD program that opens our DXF files; only `make test-interop` needs it.
+INTEROP_PACKAGES := librecad poppler-utils
 # libFuzzer and the sanitizer runtimes come with clang; only `make fuzz` needs them.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
@@ -18,7 +24,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= 2
 
-.PHONY: all deps fuzz-deps configure build demo test bench test-sanitize fuzz-build fuzz clean format
+.PHONY: all deps fuzz-deps configure build demo test test-interop bench test-sanitize fuzz-build fuzz clean format
 
 all: build
 
@@ -46,14 +52,26 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+# Builds only the program it runs, not the tests and benchmarks.
+demo:
+	$(call install_missing,$(DEMO_PACKAGES))
+	@cmake -S . -B $(BUILD) -G Ninja >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target zkl-labeller
 	@mkdir -p out
 	$(BUILD)/zkl-labeller render examples/demo_sheet.json -o out/demo.svg
-	$(BUILD)/zkl-labeller auto examples/demo_sheet.json -o out/demo_annotated.json --svg out/demo_annotated.svg
-	@echo "Wrote out/demo.svg, out/demo_annotated.json and out/demo_annotated.svg"
+	$(BUILD)/zkl-labeller auto examples/demo_sheet.json -o out/demo_annotated.json --svg out/demo_annotated.svg \
+	  --dxf out/demo_annotated.dxf --pdf out/demo_annotated.pdf
+	@echo "Wrote out/demo.svg and out/demo_annotated.json, .svg, .dxf and .pdf"
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The annotated demo opened in LibreCAD and plotted to PDF, as a drafter without AutoCAD would.
+test-interop: build
+	$(call install_missing,$(INTEROP_PACKAGES))
+	@mkdir -p out
+	$(BUILD)/zkl-labeller auto examples/demo_sheet.json -o out/demo_annotated.json --dxf out/demo_annotated.dxf -q
+	tests/interop/librecad_dxf2pdf.sh out/demo_annotated.dxf out/librecad
 
 bench: build
 	$(BUILD)/zkl_bench --benchmark_counters_tabular=true
@@ -64,6 +82,7 @@ test-sanitize: deps
 	  -DZKL_BUILD_TESTS=ON -DZKL_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(SANITIZE_BUILD) -j $(SANITIZE_JOBS)
 	@cd $(SANITIZE_BUILD) && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(SANITIZE_JOBS)
 
 fuzz-build: fuzz-deps

@@ -443,9 +443,3 @@ std::string RenderPdf(const DisplayList& list, const PdfOptions& options) {
 }
 
 }  // namespace zkl::io
-
-// LeakSanitizer asks a program it runs for this. fontconfig 2.14 loses memory once while it
-// reads its configuration and cairo 1.16 some while it resolves a font through it; neither
-// is ours to free, and every sanitizer run that draws a PDF would fail on them. Nothing of
-// ours is allocated inside fontconfig, so no leak of ours can hide behind the rule.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
