@@ -137,6 +137,21 @@ DisplayList BuildDisplayList(const cad::Drawing& drawing) {
     return list;
 }
 
+EllipseFromAbove SeenFromAbove(const EllipseGeometry& ellipse) {
+    // The ellipse seen from above is the image of the unit circle under M, whose columns are
+    // the scaled local axes without their z parts. Its semi-axes and their direction come
+    // from the eigen-decomposition of M M^T.
+    const Point u = ellipse.rotation.Column(0) * ellipse.primaryRadius;
+    const Point v = ellipse.rotation.Column(1) * ellipse.secondaryRadius;
+    const double p = u.x * u.x + v.x * v.x;
+    const double r = u.y * u.y + v.y * v.y;
+    const double q = u.x * u.y + v.x * v.y;
+    const double mean = (p + r) / 2;
+    const double spread = std::hypot((p - r) / 2, q);
+    return {std::sqrt(mean + spread), std::sqrt(std::max(mean - spread, 0.0)),
+            0.5 * std::atan2(2 * q, p - r)};
+}
+
 Rgb ColourRgb(int colourIndex) {
     if (colourIndex < 0) return Palette[0];
     return Palette[static_cast<std::size_t>(colourIndex) % Palette.size()];

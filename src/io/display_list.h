@@ -63,6 +63,15 @@ struct DisplayList {
 // built).
 DisplayList BuildDisplayList(const cad::Drawing& drawing);
 
+// An ellipse as seen from above, which is how every picture shows it: its semi-axes and the
+// angle of the major one from the x axis (radians). Mirrored and tilted ellipses included.
+struct EllipseFromAbove {
+    double major = 0.0;
+    double minor = 0.0;
+    double angle = 0.0;
+};
+EllipseFromAbove SeenFromAbove(const EllipseGeometry& ellipse);
+
 // "#rrggbb" of a colour index: 0 is black (the sheet is white), 1 blue, 2 green, 3 red, 4 a
 // yellow dark enough to read, 5 violet, 6 orange, 7 dark grey; higher indices cycle through
 // a fixed table of sixteen and negative ones are black.

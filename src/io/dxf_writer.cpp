@@ -564,13 +564,7 @@ DxfEllipse DxfEllipseOf(const EllipseGeometry& ellipse) {
     const Point axis1 = ellipse.rotation.Column(1) * ellipse.secondaryRadius;
     const Point u{axis0.x, axis0.y, 0};
     const Point v{axis1.x, axis1.y, 0};
-    const double p = u.x * u.x + v.x * v.x;
-    const double r = u.y * u.y + v.y * v.y;
-    const double q = u.x * u.y + v.x * v.y;
-    const double mean = (p + r) / 2;
-    const double spread = std::hypot((p - r) / 2, q);
-    const double major = std::sqrt(mean + spread);
-    const double minor = std::sqrt(std::max(mean - spread, 0.0));
+    const auto [major, minor, angle] = SeenFromAbove(ellipse);
 
     DxfEllipse drawn;
     drawn.centre = {ellipse.centre.x, ellipse.centre.y, 0};

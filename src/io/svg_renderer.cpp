@@ -92,19 +92,8 @@ private:
 
     void WriteEllipse(const DisplayElement& shown, const Element& element, int depth) {
         const EllipseGeometry& ellipse = element.Ellipse();
-        // The ellipse as seen from above is the image of the unit circle under M, whose
-        // columns are the scaled local axes. Its semi-axes and their direction come from
-        // the eigen-decomposition of M M^T; that also covers mirrored and tilted ellipses.
-        const Point u = ellipse.rotation.Column(0) * ellipse.primaryRadius;
-        const Point v = ellipse.rotation.Column(1) * ellipse.secondaryRadius;
-        const double p = u.x * u.x + v.x * v.x;
-        const double r = u.y * u.y + v.y * v.y;
-        const double q = u.x * u.y + v.x * v.y;
-        const double mean = (p + r) / 2;
-        const double spread = std::hypot((p - r) / 2, q);
-        const double major = std::sqrt(mean + spread);
-        const double minor = std::sqrt(std::max(mean - spread, 0.0));
-        const double angle = 0.5 * std::atan2(2 * q, p - r) * 180.0 / Pi;
+        const auto [major, minor, radians] = SeenFromAbove(ellipse);
+        const double angle = radians * 180.0 / Pi;
         const Point& centre = ellipse.centre;
 
         std::string tag = "<ellipse" + Attribute("cx", centre.x) + Attribute("cy", centre.y) +

@@ -30,17 +30,7 @@ struct AutoArguments {
     std::optional<std::string> config;
     std::optional<std::string> keyinArguments;
     std::string output;
-    std::optional<std::string> svg;
-    std::optional<std::string> dxf;
-    std::optional<std::string> pdf;
-
-    std::vector<PictureRequest> Pictures() const {
-        std::vector<PictureRequest> pictures;
-        if (svg) pictures.push_back({PictureFormat::Svg, *svg});
-        if (dxf) pictures.push_back({PictureFormat::Dxf, *dxf});
-        if (pdf) pictures.push_back({PictureFormat::Pdf, *pdf});
-        return pictures;
-    }
+    PictureOptions pictures;
     bool quiet = false;
 };
 
@@ -89,7 +79,7 @@ void PrintMessages(const cad::CadHost& host) {
 
 void Auto(const AutoArguments& arguments) {
     std::vector<std::string> outputs{arguments.output};
-    for (const PictureRequest& picture : arguments.Pictures()) outputs.push_back(picture.path);
+    for (const PictureRequest& picture : arguments.pictures.Requests()) outputs.push_back(picture.path);
     CheckOutputs(outputs);  // before a long run, not after it
     cad::Drawing drawing = io::LoadSheet(arguments.sheet);
     const ConfigurationFolder configuration(arguments.config, arguments.sheet);
@@ -126,7 +116,7 @@ void Auto(const AutoArguments& arguments) {
     result.macroProjectPath = sheetMacroProject;
     io::OutputSet written;
     io::AddSheet(written, result, arguments.output);
-    AddPictures(written, result, arguments.Pictures(), arguments.output);
+    AddPictures(written, result, arguments.pictures.Requests(), arguments.output);
     written.Commit();
 
     std::cout << "Automatic Place: " << report.borders << (report.borders == 1 ? " area" : " areas")
@@ -152,12 +142,7 @@ Command AddAutoCommand(CLI::App& program) {
     command->add_option("-o,--output", arguments->output, "The annotated sheet to write (FILE.json)")
         ->required()
         ->check(CLI::Validator(CheckSheetName, "FILE.json", "sheet file name"));
-    command->add_option("--svg", arguments->svg, "Also draw the annotated sheet (FILE.svg)")
-        ->check(CLI::Validator(CheckSvgName, "FILE.svg", "picture file name"));
-    command->add_option("--dxf", arguments->dxf, "Also write the annotated sheet for CAD programs (FILE.dxf)")
-        ->check(CLI::Validator(CheckDxfName, "FILE.dxf", "drawing file name"));
-    command->add_option("--pdf", arguments->pdf, "Also plot the annotated sheet (FILE.pdf)")
-        ->check(CLI::Validator(CheckPdfName, "FILE.pdf", "plot file name"));
+    AddPictureOptions(*command, arguments->pictures, "the annotated sheet");
     command->add_flag("-q,--quiet", arguments->quiet, "No progress and no messages on stderr");
     return {command, [arguments] { Auto(*arguments); }};
 }

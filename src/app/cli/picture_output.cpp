@@ -68,6 +68,23 @@ std::string_view ExtensionOf(PictureFormat format) {
     return "";
 }
 
+std::vector<PictureRequest> PictureOptions::Requests() const {
+    std::vector<PictureRequest> pictures;
+    if (svg) pictures.push_back({PictureFormat::Svg, *svg});
+    if (dxf) pictures.push_back({PictureFormat::Dxf, *dxf});
+    if (pdf) pictures.push_back({PictureFormat::Pdf, *pdf});
+    return pictures;
+}
+
+void AddPictureOptions(CLI::App& command, PictureOptions& options, const std::string& what) {
+    command.add_option("--svg", options.svg, "Also draw " + what + " as a picture (FILE.svg)")
+        ->check(CLI::Validator(CheckSvgName, "FILE.svg", "picture file name"));
+    command.add_option("--dxf", options.dxf, "Also write " + what + " for CAD programs (FILE.dxf)")
+        ->check(CLI::Validator(CheckDxfName, "FILE.dxf", "drawing file name"));
+    command.add_option("--pdf", options.pdf, "Also plot " + what + " (FILE.pdf)")
+        ->check(CLI::Validator(CheckPdfName, "FILE.pdf", "plot file name"));
+}
+
 void AddPictures(io::OutputSet& outputs, const cad::Drawing& drawing,
                  const std::vector<PictureRequest>& pictures, const std::string& source) {
     if (pictures.empty()) return;

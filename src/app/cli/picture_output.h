@@ -3,6 +3,7 @@
 // many pictures are asked for.
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -29,6 +30,18 @@ struct PictureRequest {
     PictureFormat format;
     std::string path;
 };
+
+// The --svg, --dxf and --pdf options of a command that writes a sheet.
+struct PictureOptions {
+    std::optional<std::string> svg;
+    std::optional<std::string> dxf;
+    std::optional<std::string> pdf;
+
+    std::vector<PictureRequest> Requests() const;
+};
+
+// Adds the three options to `command`; `what` names what is drawn ("the result").
+void AddPictureOptions(CLI::App& command, PictureOptions& options, const std::string& what);
 
 // Stages every requested picture of the drawing in `outputs`. A drawing that cannot be drawn
 // is reported as "cannot draw SOURCE: why".

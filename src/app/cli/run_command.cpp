@@ -29,17 +29,7 @@ struct RunArguments {
     std::string input;
     std::optional<std::string> config;
     std::string output;
-    std::optional<std::string> svg;
-    std::optional<std::string> dxf;
-    std::optional<std::string> pdf;
-
-    std::vector<PictureRequest> Pictures() const {
-        std::vector<PictureRequest> pictures;
-        if (svg) pictures.push_back({PictureFormat::Svg, *svg});
-        if (dxf) pictures.push_back({PictureFormat::Dxf, *dxf});
-        if (pdf) pictures.push_back({PictureFormat::Pdf, *pdf});
-        return pictures;
-    }
+    PictureOptions pictures;
 };
 
 // The dialog button each command name presses.
@@ -65,7 +55,7 @@ void PrintMessages(const cad::CadHost& host) {
 void RunScripted(const RunArguments& arguments) {
     // Everything is read and checked before the command starts, so bad input writes nothing.
     std::vector<std::string> outputs{arguments.output};
-    for (const PictureRequest& picture : arguments.Pictures()) outputs.push_back(picture.path);
+    for (const PictureRequest& picture : arguments.pictures.Requests()) outputs.push_back(picture.path);
     CheckOutputs(outputs);
     std::vector<Input> inputs = io::LoadInputScript(arguments.input);
     cad::Drawing drawing = io::LoadSheet(arguments.sheet);
@@ -97,7 +87,7 @@ void RunScripted(const RunArguments& arguments) {
     host.GetDrawing().macroProjectPath = sheetMacroProject;
     io::OutputSet written;
     io::AddSheet(written, host.GetDrawing(), arguments.output);
-    AddPictures(written, host.GetDrawing(), arguments.Pictures(), arguments.output);
+    AddPictures(written, host.GetDrawing(), arguments.pictures.Requests(), arguments.output);
     written.Commit();
 }
 
@@ -119,12 +109,7 @@ Command AddRunCommand(CLI::App& program) {
     run->add_option("-o,--output", arguments->output, "The sheet file to write (FILE.json)")
         ->required()
         ->check(CLI::Validator(CheckSheetName, "FILE.json", "sheet file name"));
-    run->add_option("--svg", arguments->svg, "Also draw the result as a picture (FILE.svg)")
-        ->check(CLI::Validator(CheckSvgName, "FILE.svg", "picture file name"));
-    run->add_option("--dxf", arguments->dxf, "Also write the result for CAD programs (FILE.dxf)")
-        ->check(CLI::Validator(CheckDxfName, "FILE.dxf", "drawing file name"));
-    run->add_option("--pdf", arguments->pdf, "Also plot the result (FILE.pdf)")
-        ->check(CLI::Validator(CheckPdfName, "FILE.pdf", "plot file name"));
+    AddPictureOptions(*run, arguments->pictures, "the result");
     return {run, [arguments] { RunScripted(*arguments); }};
 }
 
