@@ -9,6 +9,7 @@
 
 #include "app/cli/cli_support.h"
 #include "app/cli/picture_output.h"
+#include "app/cli/session_transcript.h"
 #include "cad/cad_host.h"
 #include "commands/labeller_commands.h"
 #include "dialog/cls_opm_labeller.h"
@@ -29,15 +30,15 @@ struct RunArguments {
     std::string input;
     std::optional<std::string> config;
     std::string output;
+    std::optional<std::string> transcript;
     PictureOptions pictures;
 };
 
 // The dialog button each command name presses.
 const std::map<std::string, void (FrmMain::*)()>& Buttons() {
     static const std::map<std::string, void (FrmMain::*)()> buttons{
-        {"manual", &FrmMain::cmdManual_Click},
-        {"pipeline", &FrmMain::cmdPipeline_Click},
-        {"equipment", &FrmMain::cmdEquip_Click},
+        {"manual", &FrmMain::cmdManual_Click},        {"semi", &FrmMain::cmdSemiAuto_Click},
+        {"pipeline", &FrmMain::cmdPipeline_Click},    {"equipment", &FrmMain::cmdEquip_Click},
         {"revise-dim", &FrmMain::cmdReviseDim_Click},
     };
     return buttons;
@@ -52,10 +53,24 @@ void PrintMessages(const cad::CadHost& host) {
     std::cout.flush();
 }
 
+// A transcript that cannot be written must not hide why the command failed: its own error
+// is one more line on stderr.
+void WriteTranscriptOfFailure(TranscriptHost& host, const std::string& path, std::string_view error) {
+    host.RecordError(error);
+    try {
+        io::OutputSet written;
+        written.Add(path, host.Text());
+        written.Commit();
+    } catch (const std::exception& writeError) {
+        std::cerr << ProgramName << ": " << OneLine(writeError.what()) << "\n";
+    }
+}
+
 void RunScripted(const RunArguments& arguments) {
     // Everything is read and checked before the command starts, so bad input writes nothing.
     std::vector<std::string> outputs{arguments.output};
     for (const PictureRequest& picture : arguments.pictures.Requests()) outputs.push_back(picture.path);
+    if (arguments.transcript) outputs.push_back(*arguments.transcript);
     CheckOutputs(outputs);
     std::vector<Input> inputs = io::LoadInputScript(arguments.input);
     cad::Drawing drawing = io::LoadSheet(arguments.sheet);
@@ -63,9 +78,8 @@ void RunScripted(const RunArguments& arguments) {
     const std::string sheetMacroProject = drawing.macroProjectPath;
     drawing.macroProjectPath = configuration.MacroProjectPath();
 
-    cad::CadHost host(std::move(drawing));
     auto source = std::make_shared<cad::ScriptedInputSource>(std::deque<Input>(inputs.begin(), inputs.end()));
-    host.SetInputSource(source);
+    TranscriptHost host(std::move(drawing), source);
     host.SetPrompter(std::make_shared<StderrPrompter>());
 
     mdlOPM_Labeller module(host);
@@ -74,9 +88,15 @@ void RunScripted(const RunArguments& arguments) {
 
     try {
         (module.dialog.get()->*Buttons().at(arguments.command))();
-    } catch (...) {
-        // What the command reported before it failed helps to find where the script went wrong.
+    } catch (const std::exception& error) {
+        // What the command reported before it failed helps to find where the script went
+        // wrong; the transcript is most wanted exactly then, so it alone is written.
         PrintMessages(host);
+        if (arguments.transcript) WriteTranscriptOfFailure(host, *arguments.transcript, error.what());
+        throw;
+    } catch (...) {
+        PrintMessages(host);
+        if (arguments.transcript) WriteTranscriptOfFailure(host, *arguments.transcript, "unknown error");
         throw;
     }
     PrintMessages(host);
@@ -88,6 +108,7 @@ void RunScripted(const RunArguments& arguments) {
     io::OutputSet written;
     io::AddSheet(written, host.GetDrawing(), arguments.output);
     AddPictures(written, host.GetDrawing(), arguments.pictures.Requests(), arguments.output);
+    if (arguments.transcript) written.Add(*arguments.transcript, host.Text());
     written.Commit();
 }
 
@@ -100,7 +121,8 @@ Command AddRunCommand(CLI::App& program) {
     run->add_option("sheet", arguments->sheet, "The sheet file (JSON)")->required();
     std::vector<std::string> names;
     for (const auto& [name, button] : Buttons()) names.push_back(name);
-    run->add_option("--command", arguments->command, "The command: manual, pipeline, equipment or revise-dim")
+    run->add_option("--command", arguments->command,
+                    "The command: manual, semi, pipeline, equipment or revise-dim")
         ->required()
         ->check(CLI::IsMember(names));
     run->add_option("--input", arguments->input, "The input script (see docs/input-scripts.md)")->required();
@@ -109,6 +131,9 @@ Command AddRunCommand(CLI::App& program) {
     run->add_option("-o,--output", arguments->output, "The sheet file to write (FILE.json)")
         ->required()
         ->check(CLI::Validator(CheckSheetName, "FILE.json", "sheet file name"));
+    run->add_option("--transcript", arguments->transcript,
+                    "Write the session's prompts, messages, key-ins and inputs to FILE, one a line "
+                    "(also when the command fails)");
     AddPictureOptions(*run, arguments->pictures, "the result");
     return {run, [arguments] { RunScripted(*arguments); }};
 }
