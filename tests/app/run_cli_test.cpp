@@ -1,13 +1,17 @@
 // Guards `zkl-labeller run` as a user meets it: the example session labels the example
 // sheet and writes sheet and picture, the configuration is found beside the sheet or taken
-// from --config, and a faulty script stops the run before anything is written.
+// from --config, a faulty script stops the run before anything is written, and the
+// transcript tells what each session showed and took, a failed one included.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/cli_runner.h"
 
@@ -18,6 +22,26 @@ namespace fs = std::filesystem;
 using zkl::testing::ReadFile;
 
 const std::string Examples = ZKL_EXAMPLES_DIR;
+const std::string Data = ZKL_TEST_DATA_DIR;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Each input of a transcript with the prompt that was showing when it was taken.
+std::vector<std::pair<std::string, std::string>> AnsweredPrompts(const std::vector<std::string>& transcript) {
+    std::vector<std::pair<std::string, std::string>> answered;
+    std::string prompt;
+    for (const std::string& line : transcript) {
+        if (line.starts_with("status prompt:")) prompt = line.substr(std::string("status prompt:").size());
+        if (line.starts_with("input: "))
+            answered.emplace_back(prompt, line.substr(std::string("input: ").size()));
+    }
+    return answered;
+}
 
 class RunCli : public zkl::testing::CliTest {
 protected:
@@ -109,6 +133,103 @@ TEST_F(RunCli, FaultyScriptIsReportedByLineAndNothingIsWritten) {
     EXPECT_EQ(result.out, "");
     EXPECT_FALSE(fs::exists(folder_ / "out.json"));
     EXPECT_FALSE(fs::exists(folder_ / "out.svg"));
+}
+
+struct TranscribedSession {
+    const char* name;
+    const char* command;
+    std::string script;
+    std::size_t labels;
+    std::vector<std::pair<std::string, std::string>> answeredPrompts;
+    std::string lastLine;
+};
+
+TEST_F(RunCli, TranscriptShowsEachPromptWithTheInputThatAnsweredItAndEndsWithTheRunSummary) {
+    const std::string select = " Select element to label or select label to relocate/Reset to exit";
+    const std::string place = " Ctrl+RESET to rotate/RESET to cancel";
+    const std::string placeOrQuit = place + "/ESC to quit";
+    const std::string summary =
+        "message: Label placed by Quorvel. These properties are invalid, Please check: ";
+    const std::vector<TranscribedSession> sessions{
+        {"semi-automatic: place, skip, turn and place, quit",
+         "semi",
+         Data + "/semi_session.txt",
+         2,
+         {{placeOrQuit, "point 110 145"},
+          {placeOrQuit, "reset"},
+          {placeOrQuit, "rotate"},
+          {placeOrQuit, "point 119 195"},
+          {placeOrQuit, "esc"}},
+         summary + "EQUIPMENT_LOCATION"},
+        {"semi-automatic: quit at once",
+         "semi",
+         "quit.txt",
+         0,
+         {{placeOrQuit, "esc"}},
+         summary + "EQUIPMENT_LOCATION"},
+        {"manual: the example session",
+         "manual",
+         Examples + "/label_session.txt",
+         3,
+         {{select, "point 95 130"},
+          {place, "point 110 145"},
+          {select, "point 128 155"},
+          {place, "rotate"},
+          {place, "point 119 195"},
+          {select, "point 290 185"},
+          {place, "point 322 196"},
+          {select, "point 110 145"},
+          {place, "point 118 112"},
+          {select, "reset"}},
+         summary + "EQUIPMENT_LOCATION,EC_CLASS_NAME"},
+    };
+    WriteScript("quit.txt", "esc\n");
+
+    for (const TranscribedSession& session : sessions) {
+        SCOPED_TRACE(session.name);
+        fs::remove(folder_ / "out.json");
+        const auto result = Run({"run", Examples + "/demo_sheet.json", "--command", session.command,
+                                 "--input", session.script, "-o", "out.json", "--transcript", "session.txt"});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(Labels(folder_ / "out.json").size(), session.labels);
+
+        const std::vector<std::string> transcript = Lines(ReadFile(folder_ / "session.txt"));
+        ASSERT_FALSE(transcript.empty());
+        EXPECT_EQ(transcript.front(), "keyin: mark")
+            << "the undo mark comes before the command does anything";
+        EXPECT_EQ(AnsweredPrompts(transcript), session.answeredPrompts);
+        EXPECT_EQ(transcript.back(), session.lastLine);
+        // Every message printed on stdout is in the transcript, in the same order.
+        std::vector<std::string> messages;
+        for (const std::string& line : transcript)
+            if (line.starts_with("message: "))
+                messages.push_back(line.substr(std::string("message: ").size()));
+        EXPECT_EQ(messages, Lines(result.out));
+    }
+}
+
+TEST_F(RunCli, FailedSessionStillWritesItsTranscriptEndingWithTheErrorButNoSheetOrPicture) {
+    // A configuration without a border level: Semi-Auto Place fails once it looks for the
+    // drawing areas.
+    std::string configuration = ReadFile(Examples + "/ZKL_Labeller.ini");
+    const std::string level = "SHAPELEVELNAME=ZKL_Border";
+    ASSERT_NE(configuration.find(level), std::string::npos);
+    configuration.replace(configuration.find(level), level.size(), "SHAPELEVELNAME=");
+    std::ofstream(folder_ / "no_border.ini") << configuration;
+
+    const auto result = Run({"run", Examples + "/demo_sheet.json", "--command", "semi", "--input",
+                             Data + "/semi_session.txt", "--config", "no_border.ini", "-o", "out.json",
+                             "--svg", "out.svg", "--transcript", "session.txt"});
+
+    const std::string error =
+        "the border level '' (setting ShapeLevelName) is not in the design file and cannot be created";
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "zkl-labeller: " + error + "\n");
+    EXPECT_FALSE(fs::exists(folder_ / "out.json"));
+    EXPECT_FALSE(fs::exists(folder_ / "out.svg"));
+    EXPECT_EQ(Lines(ReadFile(folder_ / "session.txt")),
+              (std::vector<std::string>{"keyin: mark", "message: Starting to place labels",
+                                        "keyin: accudraw dialog main", "error: " + error}));
 }
 
 }  // namespace
