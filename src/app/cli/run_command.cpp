@@ -132,8 +132,9 @@ Command AddRunCommand(CLI::App& program) {
         ->required()
         ->check(CLI::Validator(CheckSheetName, "FILE.json", "sheet file name"));
     run->add_option("--transcript", arguments->transcript,
-                    "Write the session's prompts, messages, key-ins and inputs to FILE, one a line "
-                    "(also when the command fails)");
+                    "Write the session's prompts, messages, message boxes, key-ins and inputs to "
+                    "FILE, one a line (also when the command fails)")
+        ->type_name("FILE");
     AddPictureOptions(*run, arguments->pictures, "the result");
     return {run, [arguments] { RunScripted(*arguments); }};
 }
