@@ -12,6 +12,11 @@ DEMO_PACKAGES := g++ cmake ninja-build pkgconf libgtest-dev libgmock-dev nlohman
 INTEROP_PACKAGES := librecad poppler-utils
 # libFuzzer and the sanitizer runtimes come with clang; only `make fuzz` needs them.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+# Qt 6 for the desktop program; only `make gui` needs it.
+GUI_PACKAGES := qt6-base-dev
+
+# The desktop program and its tests, in a folder of their own (docs/desktop.md).
+GUI_BUILD ?= build-gui
 
 # The sanitizer build: every test under AddressSanitizer and UndefinedBehaviorSanitizer.
 # -O1 keeps the build and the runs short; -g1 is enough for the line numbers of a report.
@@ -24,7 +29,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= 2
 
-.PHONY: all deps fuzz-deps configure build demo test test-interop bench test-sanitize fuzz-build fuzz clean format
+.PHONY: all deps fuzz-deps configure build demo test test-interop bench test-sanitize fuzz-build fuzz gui clean format
 
 all: build
 
@@ -93,6 +98,12 @@ fuzz-build: fuzz-deps
 
 fuzz: fuzz-build
 	@fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+gui:
+	$(call install_missing,$(PACKAGES) $(GUI_PACKAGES))
+	@cmake -S . -B $(GUI_BUILD) -G Ninja -DZKL_BUILD_GUI=ON >/dev/null
+	@cmake --build $(GUI_BUILD) -j $(JOBS) --target zkl-labeller-gui zkl_gui_tests
+	@cd $(GUI_BUILD) && QT_QPA_PLATFORM=offscreen ./zkl_gui_tests
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
