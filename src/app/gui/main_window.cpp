@@ -47,6 +47,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     messages_ = new QListWidget(dock);
     dock->setWidget(messages_);
     addDockWidget(Qt::BottomDockWidgetArea, dock);
+    // The sheet is what the user works on; the messages get a strip under it.
+    resizeDocks({dock}, {110}, Qt::Vertical);
 
     showMessage_ = [this](const QString& title, const QString& text) {
         QMessageBox::information(this, title, text);
