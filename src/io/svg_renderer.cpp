@@ -11,27 +11,14 @@ namespace zkl::io {
 
 namespace {
 
-const char* ClassOf(ElementType type) {
-    switch (type) {
-        case ElementType::Cell:
-            return "cell";
-        case ElementType::Line:
-            return "line";
-        case ElementType::LineString:
-            return "line-string";
-        case ElementType::Shape:
-            return "shape";
-        case ElementType::Ellipse:
-            return "ellipse";
-        case ElementType::Text:
-            return "text";
-        case ElementType::Dimension:
-            return "dimension";
-    }
-    return "element";
+// The element type as one class token: "line string" becomes "line-string".
+std::string TypeClass(ElementType type) {
+    std::string name = ElementTypeName(type);
+    std::replace(name.begin(), name.end(), ' ', '-');
+    return name;
 }
 
-// A class attribute is a list of tokens, so a cell name with spaces would become several.
+// A class attribute is a list of tokens, so a name with spaces would become several.
 std::string ClassToken(const std::string& name) {
     std::string token = name;
     std::replace_if(
@@ -54,7 +41,7 @@ public:
 
 private:
     void WriteElement(const DisplayElement& element, int depth) {
-        std::string classes = ClassOf(element.type);
+        std::string classes = TypeClass(element.type);
         if (element.type == ElementType::Cell && !element.cellName.empty())
             classes += " " + ClassToken(element.cellName);
         std::string group = Indent(depth) + "<g" + Attribute("class", classes);
