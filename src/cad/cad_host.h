@@ -129,6 +129,8 @@ public:
     void ZoomView(int view, const Point& about, double factor) override;
     void RedrawView(int view) override;
     int RedrawCount(int view) const;
+    // Throws the HostError for a zoom factor that is not a positive number.
+    static void CheckZoomFactor(int view, double factor);
 
     // Shows these elements in place of any shown before.
     void ShowTransient(const std::vector<Element>& elements) override { transient_ = elements; }
@@ -136,6 +138,8 @@ public:
     const std::vector<Element>& Transient() const { return transient_; }
     void SetDrawingAidHints(const DrawingAidHints& hints) override { drawingAidHints_ = hints; }
     const std::optional<DrawingAidHints>& GetDrawingAidHints() const { return drawingAidHints_; }
+    // A front end forgets the hint once the command that gave it has ended.
+    void ClearDrawingAidHints() { drawingAidHints_.reset(); }
 
     void ShowStatus(StatusField field, std::string_view text) override;
     const std::string& Status(StatusField field) const;

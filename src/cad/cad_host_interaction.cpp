@@ -90,15 +90,16 @@ void CadHost::StartDefaultCommand() {
 
 // ---- Views ------------------------------------------------------------------------------
 
-void CadHost::ZoomView(int view, const Point& about, double factor) {
+void CadHost::CheckZoomFactor(int view, double factor) {
     if (!(factor > 0.0) || !std::isfinite(factor))
         throw HostError("view " + std::to_string(view) + " cannot be zoomed by " + DoubleToText(factor) +
                         ": the factor must be a positive number");
+}
+
+void CadHost::ZoomView(int view, const Point& about, double factor) {
+    CheckZoomFactor(view, factor);
     ViewArea& area = drawing_.View(view);
-    area.origin.x = about.x + (area.origin.x - about.x) * factor;
-    area.origin.y = about.y + (area.origin.y - about.y) * factor;
-    area.extent.x *= factor;
-    area.extent.y *= factor;
+    area = area.ZoomedAbout(about, factor);
 }
 
 void CadHost::RedrawView(int view) {

@@ -221,7 +221,8 @@ void CadHost::SetPickTolerance(double distance) {
 }
 
 double CadHost::PickTolerance(int view) const {
-    const ViewArea& area = drawing_.View(view);
+    // Through the virtual accessor, so a host whose view is a window picks at the window's zoom.
+    const ViewArea area = GetViewArea(view);
     return pickTolerance_ ? *pickTolerance_ : 0.01 * std::abs(area.extent.x);
 }
 

@@ -112,6 +112,15 @@ struct ViewArea {
     friend bool operator==(const ViewArea&, const ViewArea&) = default;
 
     Point Centre() const { return origin + extent * 0.5; }
+    // The area scaled by `factor` (above 1 shows more) with `about` staying where it is.
+    ViewArea ZoomedAbout(const Point& about, double factor) const {
+        ViewArea zoomed = *this;
+        zoomed.origin.x = about.x + (origin.x - about.x) * factor;
+        zoomed.origin.y = about.y + (origin.y - about.y) * factor;
+        zoomed.extent.x *= factor;
+        zoomed.extent.y *= factor;
+        return zoomed;
+    }
 };
 
 // Hints of the drawing aid for the next point: its origin and a suggested distance.

@@ -15,6 +15,7 @@
 #include "commands/labeller_commands.h"
 #include "dialog/cls_opm_labeller.h"
 #include "dialog/frm_main.h"
+#include "io/configuration_folder.h"
 #include "io/sheet_file.h"
 #include "settings/settings_file.h"
 
@@ -82,7 +83,7 @@ void Auto(const AutoArguments& arguments) {
     for (const PictureRequest& picture : arguments.pictures.Requests()) outputs.push_back(picture.path);
     CheckOutputs(outputs);  // before a long run, not after it
     cad::Drawing drawing = io::LoadSheet(arguments.sheet);
-    const ConfigurationFolder configuration(arguments.config, arguments.sheet);
+    const io::ConfigurationFolder configuration(arguments.config, arguments.sheet, "give one with --config");
     const std::string sheetMacroProject = drawing.macroProjectPath;
     drawing.macroProjectPath = configuration.MacroProjectPath();
 

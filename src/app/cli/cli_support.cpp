@@ -1,7 +1,5 @@
 #include "app/cli/cli_support.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <iostream>
@@ -63,44 +61,5 @@ void StderrPrompter::MessageBox(std::string_view title, std::string_view text) {
     std::replace(line.begin(), line.end(), '\r', ' ');
     std::cerr << ProgramName << ": " << OneLine(title) << ": " << OneLine(line) << "\n";
 }
-
-ConfigurationFolder::ConfigurationFolder(const std::optional<std::string>& config, const fs::path& sheet) {
-    const fs::path file = config ? fs::path(*config) : sheet.parent_path() / ConfigurationFileName;
-    std::error_code ec;
-    const fs::file_status status = fs::status(file, ec);
-    if (fs::is_directory(status))
-        throw std::runtime_error("the configuration file " + QuotedPath(file) + " is a folder");
-    if (!fs::exists(status)) {
-        if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory)
-            throw std::runtime_error("cannot read the configuration file " + QuotedPath(file) + ": " +
-                                     ec.message());
-        throw std::runtime_error("the configuration file " + QuotedPath(file) +
-                                 " does not exist (give one with --config)");
-    }
-    if (!fs::is_regular_file(status))
-        throw std::runtime_error("the configuration file " + QuotedPath(file) + " is not a file");
-    if (file.filename() == ConfigurationFileName) {
-        folder_ = fs::absolute(file).parent_path();
-        return;
-    }
-    const fs::path copy = fs::temp_directory_path() / ("zkl-labeller-config-" + std::to_string(::getpid()));
-    fs::create_directories(copy, ec);
-    if (!ec) fs::copy_file(file, copy / ConfigurationFileName, fs::copy_options::overwrite_existing, ec);
-    if (ec) {
-        std::error_code ignored;  // the destructor does not run for a constructor that throws
-        fs::remove_all(copy, ignored);
-        throw std::runtime_error("cannot copy the configuration file " + QuotedPath(file) + " to " +
-                                 QuotedPath(copy) + ": " + ec.message());
-    }
-    temporary_ = copy;
-    folder_ = copy;
-}
-
-ConfigurationFolder::~ConfigurationFolder() {
-    std::error_code ignored;  // a temporary copy left behind is no reason to fail the run
-    if (temporary_) fs::remove_all(*temporary_, ignored);
-}
-
-std::string ConfigurationFolder::MacroProjectPath() const { return (folder_ / "ZKL_Labeller.mvba").string(); }
 
 }  // namespace zkl::app

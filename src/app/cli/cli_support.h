@@ -36,22 +36,4 @@ public:
     void MessageBox(std::string_view title, std::string_view text) override;
 };
 
-// The labeller reads "ZKL_Labeller.ini" from the folder of the host's macro project. This
-// gives a macro project path for the configuration wanted: the file named, or the one beside
-// the sheet; a file of another name is copied under the expected name into a folder of its
-// own for the length of the run.
-class ConfigurationFolder {
-public:
-    ConfigurationFolder(const std::optional<std::string>& config, const std::filesystem::path& sheet);
-    ~ConfigurationFolder();
-    ConfigurationFolder(const ConfigurationFolder&) = delete;
-    ConfigurationFolder& operator=(const ConfigurationFolder&) = delete;
-
-    std::string MacroProjectPath() const;
-
-private:
-    std::filesystem::path folder_;
-    std::optional<std::filesystem::path> temporary_;
-};
-
 }  // namespace zkl::app

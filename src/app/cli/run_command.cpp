@@ -15,6 +15,7 @@
 #include "dialog/cls_opm_labeller.h"
 #include "dialog/frm_main.h"
 #include "io/input_script.h"
+#include "io/configuration_folder.h"
 #include "io/sheet_file.h"
 #include "settings/settings_file.h"
 
@@ -74,7 +75,7 @@ void RunScripted(const RunArguments& arguments) {
     CheckOutputs(outputs);
     std::vector<Input> inputs = io::LoadInputScript(arguments.input);
     cad::Drawing drawing = io::LoadSheet(arguments.sheet);
-    const ConfigurationFolder configuration(arguments.config, arguments.sheet);
+    const io::ConfigurationFolder configuration(arguments.config, arguments.sheet, "give one with --config");
     const std::string sheetMacroProject = drawing.macroProjectPath;
     drawing.macroProjectPath = configuration.MacroProjectPath();
 
