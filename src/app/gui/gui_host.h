@@ -65,15 +65,37 @@ public:
 
     // Called before each wait, so the window can show what the command has drawn so far.
     std::function<void()> beforeWait;
+    // Called whenever a command shows a status while it does not wait (Automatic Place
+    // reports its progress so), so the window can repaint between components.
+    std::function<void()> busy;
     std::function<void(StatusField, const std::string&)> statusShown;
     std::function<void(const Message&)> messagePosted;
+    // A command moved view 1, which is the window's canvas.
+    std::function<void(const ViewArea&)> screenMoved;
 
     Input WaitForInput() override;
     void ShowStatus(StatusField field, std::string_view text) override;
     void PostMessage(const Message& message) override;
 
+    // View 1 is what the canvas shows, not the view stored in the sheet: panning is not an
+    // edit of the sheet, and a command's zoom moves the canvas. The other views are the
+    // sheet's.
+    ViewArea GetViewArea(int view) const override;
+    void SetViewArea(int view, const ViewArea& area) override;
+    Point ViewReferencePoint(int view) const override;
+    void ZoomView(int view, const Point& about, double factor) override;
+    // The user panned or zoomed: the canvas tells the host without being told back.
+    void SetScreenArea(const ViewArea& area) { screen_ = area; }
+
+    // The labeller finds its configuration beside the macro project; the window points it at
+    // the configuration chosen for the sheet without changing the sheet.
+    void SetConfigurationProject(std::string macroProjectPath) { configurationProject_ = std::move(macroProjectPath); }
+    std::string MacroProperty(std::string_view object, std::string_view property) const override;
+
 private:
     std::shared_ptr<CanvasInputSource> source_;
+    ViewArea screen_;
+    std::optional<std::string> configurationProject_;
 };
 
 }  // namespace zkl::gui

@@ -1,16 +1,19 @@
 #include "app/gui/main_window.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStatusBar>
+#include <QTime>
+#include <QVBoxLayout>
 
 #include "commands/labeller_commands.h"
-#include "dialog/controls.h"
 #include "io/atomic_file.h"
 #include "io/dxf_writer.h"
 #include "io/pdf_renderer.h"
@@ -22,7 +25,12 @@ namespace zkl::gui {
 namespace {
 
 constexpr const char* ProgramTitle = "ZKL Labeller";
-constexpr const char* ConfigurationFile = "ZKL_Labeller.ini";
+constexpr const char* RecentFilesKey = "recentFiles";
+constexpr int RecentFilesKept = 8;
+// While Automatic Place runs, the window repaints this often; the sheet is drawn again
+// less often, since that costs as much as a few components.
+constexpr int RepaintMilliseconds = 50;
+constexpr int RedrawMilliseconds = 1000;
 
 QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -33,8 +41,18 @@ std::filesystem::path PathOf(const QString& name) { return std::filesystem::path
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
-    canvas_ = new Canvas(this);
-    setCentralWidget(canvas_);
+    auto* centre = new QWidget(this);
+    auto* layout = new QVBoxLayout(centre);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    canvas_ = new Canvas(centre);
+    keyin_ = new QLineEdit(centre);
+    keyin_->setObjectName("keyin");
+    keyin_->setPlaceholderText(tr("Key-in: Enter gives it to the command waiting for input"));
+    layout->addWidget(canvas_, 1);
+    layout->addWidget(keyin_);
+    setCentralWidget(centre);
+
     commandField_ = new QLabel(this);
     promptField_ = new QLabel(this);
     cursorField_ = new QLabel(this);
@@ -45,13 +63,33 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     auto* dock = new QDockWidget(tr("Messages"), this);
     dock->setObjectName("messages");
     messages_ = new QListWidget(dock);
+    messages_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    messages_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* copy = new QAction(tr("&Copy"), messages_);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, [this] {
+        QStringList lines;
+        for (const QListWidgetItem* item : messages_->selectedItems()) lines << item->text();
+        QApplication::clipboard()->setText(lines.join('\n'));
+    });
+    messages_->addAction(copy);
     dock->setWidget(messages_);
     addDockWidget(Qt::BottomDockWidgetArea, dock);
     // The sheet is what the user works on; the messages get a strip under it.
     resizeDocks({dock}, {110}, Qt::Vertical);
 
+    dialogWindow_ = new DialogWindow(this);
+    dialogWindow_->runCommand = [this](DialogWindow::Handler handler) { RunButton(handler); };
+    dialogWindow_->failed = [this](const QString& text) { ShowError(tr("The labeller"), text); };
+
     showMessage_ = [this](const QString& title, const QString& text) {
         QMessageBox::information(this, title, text);
+    };
+    askToSave_ = [this] {
+        return QMessageBox::question(this, ProgramTitle, tr("The sheet has unsaved changes. Save them?"),
+                                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                     QMessageBox::Save);
     };
     prompter_->show = [this](std::string_view title, std::string_view text) {
         QString body = FromUtf8(text);
@@ -63,6 +101,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     connect(canvas_, &Canvas::CursorMoved, this, [this](double x, double y) {
         cursorField_->setText(QString("x %1  y %2").arg(x, 0, 'f', 2).arg(y, 0, 'f', 2));
     });
+    connect(canvas_, &Canvas::AreaChanged, this, [this](const ViewArea& area) {
+        if (host_) host_->SetScreenArea(area);
+    });
+    connect(keyin_, &QLineEdit::returnPressed, this, [this] { SendKeyin(); });
 
     BuildMenus();
     UpdateTitle();
@@ -71,7 +113,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 }
 
 MainWindow::~MainWindow() {
-    // The labeller refers to the host, and the host to the source: end in that order.
+    // The dialog's widgets refer to the dialog, the labeller to the host, and the host to
+    // the source: end in that order.
+    dialogWindow_->Bind(nullptr);
     source_->Close();
     labeller_.reset();
     module_.reset();
@@ -80,6 +124,8 @@ MainWindow::~MainWindow() {
 void MainWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
     file->addAction(tr("&Open..."), QKeySequence::Open, this, [this] { OpenWithDialog(); });
+    recentMenu_ = file->addMenu(tr("Open &Recent"));
+    connect(recentMenu_, &QMenu::aboutToShow, this, [this] { BuildRecentMenu(); });
     saveAction = file->addAction(tr("&Save"), QKeySequence::Save, this, [this] { Save(); });
     sheetActions_ << saveAction;
     sheetActions_ << file->addAction(tr("Save &As..."), QKeySequence::SaveAs, this, [this] { SaveAs(); });
@@ -87,10 +133,32 @@ void MainWindow::BuildMenus() {
     for (const QString& kind : {QString("SVG"), QString("DXF"), QString("PDF")})
         sheetActions_ << exportMenu->addAction(kind + "...", this, [this, kind] { Export(kind); });
     file->addSeparator();
+    sheetActions_ << file->addAction(tr("Labeller &Configuration..."), this,
+                                     [this] { ChooseConfigurationWithDialog(); });
+    file->addSeparator();
     file->addAction(tr("&Quit"), QKeySequence::Quit, this, [this] { close(); });
+
+    // The dialog has one button that says Undo or Redo by turns; the two entries are that
+    // button, each enabled while the button says it.
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    undoAction = edit->addAction(tr("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), this,
+                                 [this] { RunButton(&FrmMain::cmdUndo_Click); });
+    redoAction = edit->addAction(tr("&Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y), this,
+                                 [this] { RunButton(&FrmMain::cmdUndo_Click); });
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->addAction(tr("&Fit to Sheet"), QKeySequence(Qt::Key_F), this, [this] { canvas_->FitToSheet(); });
+    QAction* keyin = view->addAction(tr("&Key-in"), QKeySequence(Qt::Key_Colon), this, [this] {
+        keyin_->show();
+        keyin_->setFocus();
+    });
+    sheetActions_ << keyin;
+    sheetActions_ << view->addAction(tr("Labeller &Dialog"), QKeySequence(Qt::Key_F2), this, [this] {
+        if (!labellerStarted_ && !StartLabeller()) return;
+        module_->dialog->Show();
+        dialogWindow_->Sync();
+        dialogWindow_->raise();
+    });
 
     QMenu* labeller = menuBar()->addMenu(tr("&Labeller"));
     automaticPlaceAction = labeller->addAction(tr("&Automatic Place"), this,
@@ -99,18 +167,45 @@ void MainWindow::BuildMenus() {
         labeller->addAction(tr("&Semi-Auto Place"), this, [this] { RunButton(&FrmMain::cmdSemiAuto_Click); });
     manualPlaceAction =
         labeller->addAction(tr("&Manual Place"), this, [this] { RunButton(&FrmMain::cmdManual_Click); });
+    pipelineAction =
+        labeller->addAction(tr("&Pipeline"), this, [this] { RunButton(&FrmMain::cmdPipeline_Click); });
+    equipmentAction =
+        labeller->addAction(tr("&Equipment"), this, [this] { RunButton(&FrmMain::cmdEquip_Click); });
     labeller->addSeparator();
-    // The dialog has one button that says Undo or Redo by turns; the two menu entries are
-    // that button, each enabled while the button says it.
-    undoAction = labeller->addAction(tr("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), this,
-                                     [this] { RunButton(&FrmMain::cmdUndo_Click); });
-    redoAction = labeller->addAction(tr("&Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y), this,
-                                     [this] { RunButton(&FrmMain::cmdUndo_Click); });
-    sheetActions_ << automaticPlaceAction << semiAutoPlaceAction << manualPlaceAction;
+    reviseDimensionAction = labeller->addAction(tr("Revise &Dimension"), this,
+                                                [this] { RunButton(&FrmMain::cmdReviseDim_Click); });
+    sheetActions_ << automaticPlaceAction << semiAutoPlaceAction << manualPlaceAction << pipelineAction
+                  << equipmentAction << reviseDimensionAction;
+}
+
+void MainWindow::BuildRecentMenu() {
+    recentMenu_->clear();
+    const QStringList files = QSettings().value(RecentFilesKey).toStringList();
+    for (const QString& name : files)
+        recentMenu_->addAction(name, this, [this, name] {
+            if (!commandRunning_ && MaySetSheetAside()) OpenSheet(PathOf(name));
+        });
+    recentMenu_->setEnabled(!commandRunning_);
+    if (files.isEmpty()) recentMenu_->addAction(tr("(none)"))->setEnabled(false);
+}
+
+void MainWindow::RememberRecent(const std::filesystem::path& path) {
+    std::error_code ec;
+    const QString name = FromUtf8(std::filesystem::absolute(path, ec).string());
+    QSettings settings;
+    QStringList files = settings.value(RecentFilesKey).toStringList();
+    files.removeAll(name);
+    files.prepend(name);
+    while (files.size() > RecentFilesKept) files.removeLast();
+    settings.setValue(RecentFilesKey, files);
 }
 
 void MainWindow::RouteMessages(std::function<void(const QString&, const QString&)> show) {
     showMessage_ = std::move(show);
+}
+
+void MainWindow::RouteSaveQuestion(std::function<QMessageBox::StandardButton()> ask) {
+    askToSave_ = std::move(ask);
 }
 
 void MainWindow::ShowError(const QString& title, const QString& text) { showMessage_(title, text); }
@@ -132,35 +227,88 @@ bool MainWindow::OpenSheet(const std::filesystem::path& path) {
         ShowError(tr("Cannot draw the sheet"), FromUtf8(error.what()));
         return false;
     }
+    dialogWindow_->Bind(nullptr);
     labeller_.reset();
     module_.reset();
     host_ = std::move(host);
     host_->SetPrompter(prompter_);
-    host_->beforeWait = [this] { RefreshCanvas(); };
+    host_->beforeWait = [this] {
+        RefreshCanvas();
+        dialogWindow_->Sync();
+    };
+    host_->busy = [this] { WhileBusy(); };
     host_->statusShown = [this](StatusField field, const std::string& status) {
         (field == StatusField::Command ? commandField_ : promptField_)->setText(FromUtf8(status));
     };
     host_->messagePosted = [this](const Message& message) {
-        QString line = FromUtf8(message.text);
+        QString line = QTime::currentTime().toString("HH:mm:ss") + "  " + FromUtf8(message.text);
         if (!message.details.empty()) line += " (" + FromUtf8(message.details) + ")";
         messages_->addItem(line);
         messages_->scrollToBottom();
     };
+    host_->screenMoved = [this](const ViewArea& area) { canvas_->ShowArea(area); };
     messages_->clear();
     sheetPath_ = path;
     savedText_ = std::move(text);
-    ResetLabeller();
+    chosenConfiguration_.reset();
     canvas_->FitToSheet();
+    RememberRecent(path);
+    ResetLabeller();
+    StartLabeller();
     UpdateTitle();
     UpdateActions();
     return true;
 }
 
 void MainWindow::ResetLabeller() {
+    dialogWindow_->Bind(nullptr);
     labeller_.reset();
     module_ = std::make_unique<mdlOPM_Labeller>(*host_);
     labeller_ = std::make_unique<clsOPM_Labeller>(*module_, MakeDialogCommands(*module_));
     labellerStarted_ = false;
+}
+
+bool MainWindow::StartLabeller() {
+    try {
+        configuration_ = std::make_unique<io::ConfigurationFolder>(
+            chosenConfiguration_, sheetPath_, "choose one with File > Labeller Configuration");
+        host_->SetConfigurationProject(configuration_->MacroProjectPath());
+        labeller_->Start_Labeller();
+    } catch (const std::exception& error) {
+        // A dialog that failed to initialise stays half-filled; the next try starts afresh.
+        ResetLabeller();
+        ShowError(tr("Cannot start the labeller"), FromUtf8(error.what()));
+        UpdateActions();
+        return false;
+    }
+    labellerStarted_ = true;
+    dialogWindow_->Bind(module_->dialog.get());
+    if (!dialogPlaced_) {
+        dialogPlaced_ = true;
+        // First shown over the lower left of the sheet, where it hides the least of a
+        // sheet fitted to the window.
+        const QPoint corner = canvas_->mapToGlobal(QPoint(16, canvas_->height() - dialogWindow_->height() - 16));
+        dialogWindow_->move(corner);
+    }
+    UpdateActions();
+    return true;
+}
+
+bool MainWindow::ChooseConfiguration(const std::filesystem::path& file) {
+    if (!host_ || commandRunning_) return false;
+    const std::optional<std::filesystem::path> before = chosenConfiguration_;
+    chosenConfiguration_ = file;
+    ResetLabeller();
+    if (StartLabeller()) return true;
+    chosenConfiguration_ = before;
+    return false;
+}
+
+void MainWindow::ChooseConfigurationWithDialog() {
+    const QString name = QFileDialog::getOpenFileName(this, tr("Labeller Configuration"),
+                                                      FromUtf8(sheetPath_.parent_path().string()),
+                                                      tr("Configurations (*.ini);;All files (*)"));
+    if (!name.isEmpty()) ChooseConfiguration(PathOf(name));
 }
 
 bool MainWindow::IsModified() const {
@@ -181,6 +329,7 @@ bool MainWindow::SaveSheetTo(const std::filesystem::path& path) {
         ShowError(tr("Cannot save the sheet"), FromUtf8(error.what()));
         return false;
     }
+    if (path != sheetPath_) RememberRecent(path);
     sheetPath_ = path;
     UpdateTitle();
     return true;
@@ -216,9 +365,7 @@ void MainWindow::Export(const QString& kind) {
 
 bool MainWindow::MaySetSheetAside() {
     if (!IsModified()) return true;
-    const auto answer = QMessageBox::question(
-        this, ProgramTitle, tr("The sheet has unsaved changes. Save them?"),
-        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    const QMessageBox::StandardButton answer = askToSave_();
     if (answer == QMessageBox::Save) return Save();
     return answer == QMessageBox::Discard;
 }
@@ -230,32 +377,14 @@ void MainWindow::OpenWithDialog() {
     if (!name.isEmpty()) OpenSheet(PathOf(name));
 }
 
-void MainWindow::RunButton(void (FrmMain::*button)()) {
+void MainWindow::RunButton(DialogWindow::Handler button) {
     if (!host_ || commandRunning_) return;
-    // The labeller finds its configuration beside the macro project, which a sheet keeps
-    // beside itself; saying so here is kinder than the error from deep in the dialog.
-    const std::filesystem::path configuration =
-        std::filesystem::path(host_->GetDrawing().macroProjectPath).parent_path() / ConfigurationFile;
-    if (!std::filesystem::is_regular_file(configuration)) {
-        ShowError(tr("No configuration"),
-                  tr("The labeller needs its configuration file %1.").arg(FromUtf8(configuration.string())));
-        return;
-    }
-    if (!labellerStarted_) {
-        try {
-            labeller_->Start_Labeller();
-            labellerStarted_ = true;
-        } catch (const std::exception& error) {
-            // A dialog that failed to initialise stays half-filled; the next try starts afresh.
-            ResetLabeller();
-            ShowError(tr("Cannot start the labeller"), FromUtf8(error.what()));
-            return;
-        }
-    }
+    if (!labellerStarted_ && !StartLabeller()) return;
 
     commandRunning_ = true;
     UpdateActions();
     source_->Open();
+    sinceRepaint_.start();
     try {
         (module_->dialog.get()->*button)();
     } catch (const std::exception& error) {
@@ -263,11 +392,34 @@ void MainWindow::RunButton(void (FrmMain::*button)()) {
     }
     source_->Close();
     host_->ClearTransient();
+    host_->ClearDrawingAidHints();
     commandRunning_ = false;
     RefreshCanvas();
+    dialogWindow_->Sync();
     UpdateTitle();
     UpdateActions();
     if (closeWanted_) close();
+}
+
+void MainWindow::WhileBusy() {
+    if (sinceRepaint_.elapsed() < RepaintMilliseconds) return;
+    static_assert(RedrawMilliseconds > RepaintMilliseconds);
+    if (sinceRepaint_.elapsed() >= RedrawMilliseconds) RefreshCanvas();
+    dialogWindow_->Sync();
+    // Input waits until the command ends (the menus are off anyway); paint and timers run.
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    sinceRepaint_.start();
+}
+
+void MainWindow::SendKeyin() {
+    const QString text = keyin_->text().trimmed();
+    if (text.isEmpty()) return;
+    if (!source_->IsWaiting()) {
+        messages_->addItem(tr("No command is waiting for a key-in; \"%1\" was not sent.").arg(text));
+        return;
+    }
+    keyin_->clear();
+    source_->Give(Input::Keyin(text.toStdString()));
 }
 
 void MainWindow::RefreshCanvas() {
@@ -275,9 +427,11 @@ void MainWindow::RefreshCanvas() {
     const std::optional<cad::DragState>& drag = host_->Drag();
     const bool dragging = drag && drag->basePoint;
     try {
-        canvas_->SetDrawing(host_->GetDrawing(), dragging ? drag->elements : std::vector<ElementId>{});
+        canvas_->SetDrawing(host_->GetDrawing(), dragging ? drag->elements : std::vector<ElementId>{},
+                            host_->Highlighted());
         canvas_->SetTransient(host_->GetDrawing(), host_->Transient(),
                               dragging ? std::optional<Point>(*drag->basePoint) : std::nullopt);
+        canvas_->SetHint(host_->GetDrawingAidHints());
     } catch (const std::exception& error) {
         messages_->addItem(tr("Cannot draw the sheet: %1").arg(FromUtf8(error.what())));
     }
@@ -293,9 +447,14 @@ void MainWindow::UpdateActions() {
     for (QAction* action : sheetActions_) action->setEnabled(host_ && !commandRunning_);
     const bool ready = host_ && !commandRunning_;
     bool sayingUndo = true;
-    if (module_ && module_->dialog) sayingUndo = module_->dialog->Button("cmdUndo").record.caption != "Redo";
-    undoAction->setEnabled(ready && labellerStarted_ && sayingUndo);
-    redoAction->setEnabled(ready && labellerStarted_ && !sayingUndo);
+    bool undoEnabled = false;
+    if (module_ && module_->dialog) {
+        const ControlRecord& button = module_->dialog->Button("cmdUndo").record;
+        sayingUndo = button.caption != "Redo";
+        undoEnabled = button.enabled;
+    }
+    undoAction->setEnabled(ready && labellerStarted_ && undoEnabled && sayingUndo);
+    redoAction->setEnabled(ready && labellerStarted_ && undoEnabled && !sayingUndo);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -307,7 +466,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (!closeWanted_ && !MaySetSheetAside()) return event->ignore();
+    if (!MaySetSheetAside()) {
+        closeWanted_ = false;
+        return event->ignore();
+    }
+    dialogWindow_->hide();
     event->accept();
 }
 

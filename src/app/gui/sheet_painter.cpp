@@ -16,6 +16,7 @@ namespace {
 // Qt sizes fonts in whole pixels at best, while sheet texts are a few drawing units high:
 // glyphs are laid out at this size and then scaled into the text's box.
 constexpr double LayoutPixelSize = 100.0;
+constexpr double HighlightPixels = 2.5;
 
 QColor ColourOf(const io::Rgb& rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
 
@@ -39,7 +40,9 @@ QPen PenOf(const io::DisplayStyle& style) {
 
 QPointF At(const Point& point) { return QPointF(point.x, point.y); }
 
-void PaintText(QPainter& painter, const io::DisplayElement& shown, const TextGeometry& text) {
+// A highlight replaces the element's colour; `highlight` is null for the element's own.
+void PaintText(QPainter& painter, const io::DisplayElement& shown, const TextGeometry& text,
+               const QColor* highlight) {
     if (!(text.height > 0.0) || text.text.empty()) return;
     const double boxWidth = cad::GlyphCount(text.text) * text.width;
     if (!(boxWidth > 0.0)) return;
@@ -60,14 +63,23 @@ void PaintText(QPainter& painter, const io::DisplayElement& shown, const TextGeo
     glyphs.scale(boxWidth / advance, text.height / LayoutPixelSize);
     painter.setTransform(glyphs, true);
     painter.setFont(font);
-    painter.setPen(ColourOf(shown.style.colour));
+    painter.setPen(highlight ? *highlight : ColourOf(shown.style.colour));
     painter.drawText(QPointF(0.0, 0.0), content);
     painter.restore();
 }
 
-void PaintPrimitive(QPainter& painter, const io::DisplayElement& shown, const Element& element) {
-    if (element.IsText()) return PaintText(painter, shown, element.Text());
-    painter.setPen(PenOf(shown.style));
+void PaintPrimitive(QPainter& painter, const io::DisplayElement& shown, const Element& element,
+                    const QColor* highlight) {
+    if (element.IsText()) return PaintText(painter, shown, element.Text(), highlight);
+    if (highlight) {
+        // Thick enough to see at any zoom, whatever the element's own weight.
+        QPen pen(*highlight);
+        pen.setCosmetic(true);
+        pen.setWidthF(HighlightPixels);
+        painter.setPen(pen);
+    } else {
+        painter.setPen(PenOf(shown.style));
+    }
     painter.setBrush(Qt::NoBrush);
     if (element.IsEllipse()) {
         const EllipseGeometry& ellipse = element.Ellipse();
@@ -85,16 +97,16 @@ void PaintPrimitive(QPainter& painter, const io::DisplayElement& shown, const El
     QPolygonF polygon;
     for (const Point& vertex : vertices) polygon << At(vertex);
     if (element.type == ElementType::Shape) {
-        if (shown.filled) painter.setBrush(ColourOf(shown.style.colour));
+        if (shown.filled) painter.setBrush(highlight ? *highlight : ColourOf(shown.style.colour));
         painter.drawPolygon(polygon);
     } else {
         painter.drawPolyline(polygon);
     }
 }
 
-void PaintElement(QPainter& painter, const io::DisplayElement& element) {
-    for (const io::DisplayElement& part : element.parts) PaintElement(painter, part);
-    if (element.shape) PaintPrimitive(painter, element, *element.shape);
+void PaintElement(QPainter& painter, const io::DisplayElement& element, const QColor* highlight = nullptr) {
+    for (const io::DisplayElement& part : element.parts) PaintElement(painter, part, highlight);
+    if (element.shape) PaintPrimitive(painter, element, *element.shape, highlight);
 }
 
 }  // namespace
@@ -106,6 +118,14 @@ void PaintDisplayList(QPainter& painter, const io::DisplayList& list) {
         for (const io::DisplayElement& element : model.elements) PaintElement(painter, element);
         painter.restore();
     }
+}
+
+void PaintHighlighted(QPainter& painter, const io::DisplayList& list,
+                      const std::set<std::pair<ModelId, ElementId>>& highlighted) {
+    const QColor colour(HighlightColour);
+    for (const io::DisplayModel& model : list.models)
+        for (const io::DisplayElement& element : model.elements)
+            if (highlighted.count({model.model, element.id})) PaintElement(painter, element, &colour);
 }
 
 void PaintLooseElements(QPainter& painter, const cad::Drawing& tables, const std::vector<Element>& elements) {

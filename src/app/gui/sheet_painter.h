@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPointF>
 #include <QTransform>
+#include <set>
+#include <utility>
 
 #include "io/display_list.h"
 
@@ -15,6 +17,13 @@ namespace zkl::gui {
 inline constexpr double AttachmentOpacity = 0.4;
 
 void PaintDisplayList(QPainter& painter, const io::DisplayList& list);
+
+// The colour elements the host highlights are drawn over in.
+inline constexpr QRgb HighlightColour = 0xffe0218a;
+
+// Draws again, in the highlight colour, the elements of the list named by model and id.
+void PaintHighlighted(QPainter& painter, const io::DisplayList& list,
+                      const std::set<std::pair<ModelId, ElementId>>& highlighted);
 
 // Elements that are not in the drawing (the transient display), drawn with the drawing's
 // symbology tables so that they look as they will once placed.
