@@ -8,6 +8,7 @@
 #include "app/cli/cli_support.h"
 #include "app/cli/command.h"
 #include "app/cli/generate_command.h"
+#include "app/cli/import_pcf_command.h"
 #include "app/cli/inspect_command.h"
 #include "app/cli/render_command.h"
 #include "app/cli/run_command.h"
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
     const std::vector<Command> commands{
         AddInspectCommand(program),  AddRenderCommand(program), AddAutoCommand(program),
         AddGenerateCommand(program), AddRunCommand(program),    AddSettingsCommand(program),
+        AddImportPcfCommand(program),
     };
 
     try {
