@@ -21,6 +21,7 @@ constexpr int TwipsPerPixel = 15;
 // The window height in twips counts its caption and frame, which the toolkit adds itself.
 constexpr int FramePixels = 28;
 constexpr int MarginPixels = 8;
+constexpr double DialogPointSize = 8.0;
 
 struct ButtonHandler {
     std::string_view name;
@@ -93,6 +94,10 @@ void SyncCombo(QComboBox& box, const ComboBox& model) {
 
 DialogWindow::DialogWindow(QWidget* owner) : QWidget(owner, Qt::Tool) {
     setObjectName("FrmMain");
+    // The dialog was laid out for an 8 point font; larger captions would not fit its boxes.
+    QFont small = font();
+    small.setPointSizeF(DialogPointSize);
+    setFont(small);
 }
 
 QWidget* DialogWindow::ControlWidget(std::string_view name) const {

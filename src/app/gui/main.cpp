@@ -1,30 +1,45 @@
 // zkl-labeller-gui: the desktop program (docs/desktop.md). One optional argument, a sheet
-// to open; --screenshot FILE saves the window as a picture and quits, for the docs.
+// to open; --screenshot FILE saves the screen (the window and the labeller's dialog) as a
+// picture and quits, for the docs.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include "app/gui/main_window.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    QApplication::setOrganizationName("ZKL");
     QApplication::setApplicationName("zkl-labeller-gui");
     QCommandLineParser parser;
     parser.setApplicationDescription("ZKL Labeller: annotates plant-design drawing sheets");
     parser.addHelpOption();
     parser.addPositionalArgument("sheet", "The sheet file to open (JSON)");
-    QCommandLineOption screenshot("screenshot", "Save the window as a PNG picture and quit.", "FILE");
+    QCommandLineOption screenshot("screenshot", "Save the screen as a PNG picture and quit.", "FILE");
     parser.addOption(screenshot);
+    QCommandLineOption advanced("advanced", "Open the labeller's dialog in its advanced form.");
+    parser.addOption(advanced);
     parser.process(application);
 
     zkl::gui::MainWindow window;
+    window.move(0, 0);
     window.show();
     if (!parser.positionalArguments().isEmpty())
         window.OpenSheet(std::filesystem::path(parser.positionalArguments().first().toStdString()));
+    if (parser.isSet(advanced)) {
+        if (auto* toggle = qobject_cast<QPushButton*>(window.MainDialog()->ControlWidget("togFormMode")))
+            toggle->click();
+    }
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
-        QTimer::singleShot(500, &window, [&window, file] {
-            window.grab().save(file);
+        QTimer::singleShot(1000, &window, [&window, file] {
+            // The whole screen, so the dialog's own window is in the picture; a platform
+            // without one (offscreen) gives the main window alone.
+            QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(0);
+            if (picture.isNull() || QGuiApplication::platformName() != "xcb") picture = window.grab();
+            if (!picture.save(file)) qWarning("cannot write %s", qPrintable(file));
             QApplication::quit();
         });
     }
