@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := g++ cmake ninja-build pkgconf libgtest-dev libgmock-dev libbenchmark-dev \
             nlohmann-json3-dev libboost-dev libcli11-dev libcairo2-dev fonts-dejavu-core \
-            python3-ezdxf poppler-utils
+            python3-ezdxf poppler-utils qt6-base-dev
 # What the labeller itself needs to build and run, for `make demo`.
 DEMO_PACKAGES := g++ cmake ninja-build pkgconf libgtest-dev libgmock-dev nlohmann-json3-dev \
                  libboost-dev libcli11-dev libcairo2-dev fonts-dejavu-core
@@ -12,11 +12,9 @@ DEMO_PACKAGES := g++ cmake ninja-build pkgconf libgtest-dev libgmock-dev nlohman
 INTEROP_PACKAGES := librecad poppler-utils
 # libFuzzer and the sanitizer runtimes come with clang; only `make fuzz` needs them.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
-# Qt 6 for the desktop program; only `make gui` needs it.
-GUI_PACKAGES := qt6-base-dev
-
-# The desktop program and its tests, in a folder of their own (docs/desktop.md).
-GUI_BUILD ?= build-gui
+# A real X display server for the desktop program's picture.
+SCREENSHOT_PACKAGES := xvfb xauth
+SCREENSHOT ?= docs/images/desktop.png
 
 # The sanitizer build: every test under AddressSanitizer and UndefinedBehaviorSanitizer.
 # -O1 keeps the build and the runs short; -g1 is enough for the line numbers of a report.
@@ -29,7 +27,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= 2
 
-.PHONY: all deps fuzz-deps configure build demo test test-interop bench test-sanitize fuzz-build fuzz gui clean format
+.PHONY: all deps fuzz-deps configure build demo test test-interop bench test-sanitize fuzz-build fuzz gui screenshot clean format
 
 all: build
 
@@ -52,7 +50,7 @@ fuzz-deps:
 	$(call install_missing,$(PACKAGES) $(FUZZ_PACKAGES))
 
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DZKL_BUILD_BENCH=ON >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DZKL_BUILD_BENCH=ON -DZKL_BUILD_GUI=ON >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -80,11 +78,12 @@ test-interop: build
 
 bench: build
 	$(BUILD)/zkl_bench --benchmark_counters_tabular=true
+	$(BUILD)/zkl_gui_bench
 
 test-sanitize: deps
 	@cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=Debug \
 	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" \
-	  -DZKL_BUILD_TESTS=ON -DZKL_BUILD_BENCH=OFF >/dev/null
+	  -DZKL_BUILD_TESTS=ON -DZKL_BUILD_BENCH=OFF -DZKL_BUILD_GUI=OFF >/dev/null
 	@cmake --build $(SANITIZE_BUILD) -j $(SANITIZE_JOBS)
 	@cd $(SANITIZE_BUILD) && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp \
@@ -93,17 +92,26 @@ test-sanitize: deps
 fuzz-build: fuzz-deps
 	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
-	  -DZKL_BUILD_TESTS=OFF -DZKL_BUILD_BENCH=OFF -DZKL_BUILD_FUZZERS=ON >/dev/null
+	  -DZKL_BUILD_TESTS=OFF -DZKL_BUILD_BENCH=OFF -DZKL_BUILD_GUI=OFF -DZKL_BUILD_FUZZERS=ON >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(FUZZ_JOBS) --target zkl_fuzzers
 
 fuzz: fuzz-build
 	@fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-gui:
-	$(call install_missing,$(PACKAGES) $(GUI_PACKAGES))
-	@cmake -S . -B $(GUI_BUILD) -G Ninja -DZKL_BUILD_GUI=ON >/dev/null
-	@cmake --build $(GUI_BUILD) -j $(JOBS) --target zkl-labeller-gui zkl_gui_tests
-	@cd $(GUI_BUILD) && QT_QPA_PLATFORM=offscreen ./zkl_gui_tests
+# The desktop program on the example sheet (docs/desktop.md).
+gui: build
+	$(BUILD)/zkl-labeller-gui examples/demo_sheet.json
+
+# The desktop program under a real X server (Xvfb): the annotated demo with the labeller's
+# dialog open, saved as $(SCREENSHOT) (the README's picture).
+screenshot: build
+	$(call install_missing,$(SCREENSHOT_PACKAGES))
+	@mkdir -p out/screenshot
+	@cp examples/ZKL_Labeller.ini out/screenshot/
+	$(BUILD)/zkl-labeller auto examples/demo_sheet.json -o out/screenshot/demo_annotated.json -q
+	xvfb-run -a -s "-screen 0 1280x900x24" $(BUILD)/zkl-labeller-gui out/screenshot/demo_annotated.json \
+	  --advanced --screenshot $(SCREENSHOT)
+	@echo "Wrote $(SCREENSHOT)"
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

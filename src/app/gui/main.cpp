@@ -37,9 +37,15 @@ int main(int argc, char** argv) {
         QTimer::singleShot(1000, &window, [&window, file] {
             // The whole screen, so the dialog's own window is in the picture; a platform
             // without one (offscreen) gives the main window alone.
-            QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(0);
+            QRect shown = window.frameGeometry();
+            if (window.MainDialog()->isVisible()) shown |= window.MainDialog()->frameGeometry();
+            QPixmap picture =
+                QGuiApplication::primaryScreen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height());
             if (picture.isNull() || QGuiApplication::platformName() != "xcb") picture = window.grab();
-            if (!picture.save(file)) qWarning("cannot write %s", qPrintable(file));
+            if (!picture.save(file)) {
+                qWarning("zkl-labeller-gui: cannot write the picture %s", qPrintable(file));
+                return QApplication::exit(1);
+            }
             QApplication::quit();
         });
     }
