@@ -108,7 +108,19 @@ protected:
 };
 
 TEST_F(DesktopWindow, AutomaticPlaceFromTheMenuLabelsTheSheetAsTheCommandLineDoes) {
+    // The command zooms view 1 out and back; view 1 is the canvas.
+    std::vector<double> widthsShown;
+    const auto moveCanvas = window_->Host()->screenMoved;
+    window_->Host()->screenMoved = [&](const ViewArea& area) {
+        moveCanvas(area);
+        widthsShown.push_back(window_->SheetCanvas()->VisibleArea().extent.x);
+    };
+    const double widthBefore = window_->SheetCanvas()->VisibleArea().extent.x;
     window_->automaticPlaceAction->trigger();
+    ASSERT_GE(widthsShown.size(), 2u);
+    EXPECT_NEAR(widthsShown.front(), 100 * widthBefore, 1e-6 * widthBefore);
+    EXPECT_NEAR(widthsShown.back(), widthBefore, 1e-9 * widthBefore);
+
     const std::size_t labels = LabelCells(window_->Host()->GetDrawing());
     EXPECT_EQ(labels, LabelsOfAutomaticPlaceWithoutWindow(folder_ / "demo_sheet.json"));
     // `zkl-labeller auto` on the demo: 19 component labels and 16 side labels, all cells
@@ -223,16 +235,21 @@ TEST_F(DesktopWindow, TheDialogsButtonsRunTheCommandsAndItsUndoButtonFollows) {
 }
 
 TEST_F(DesktopWindow, CtrlRightClickAndTheKeyinFieldTurnTheLabelBeforeItIsDropped) {
+    // Each input is given while the command waits for it, one turn of its event loop apart.
     QTimer::singleShot(0, window_.get(), [this] {
         Click(Point{95, 130, 0});
-        Canvas* canvas = window_->SheetCanvas();
-        QTest::mouseClick(canvas, Qt::RightButton, Qt::ControlModifier,
-                          canvas->WidgetPosition(Point{110, 145, 0}).toPoint());
-        // The key-in line sends what the host receives for Ctrl+Reset: a second quarter turn.
-        QTest::keyClicks(window_->KeyinField(), CtrlResetKeyin);
-        QTest::keyClick(window_->KeyinField(), Qt::Key_Return);
-        Click(Point{110, 145, 0});
-        Click(Point{0, 0, 0}, Qt::RightButton);
+        QTimer::singleShot(0, window_.get(), [this] {
+            Canvas* canvas = window_->SheetCanvas();
+            QTest::mouseClick(canvas, Qt::RightButton, Qt::ControlModifier,
+                              canvas->WidgetPosition(Point{110, 145, 0}).toPoint());
+            QTimer::singleShot(0, window_.get(), [this] {
+                // The key-in line sends what the host receives for Ctrl+Reset: a second turn.
+                QTest::keyClicks(window_->KeyinField(), CtrlResetKeyin);
+                QTest::keyClick(window_->KeyinField(), Qt::Key_Return);
+                Click(Point{110, 145, 0});
+                Click(Point{0, 0, 0}, Qt::RightButton);
+            });
+        });
     });
     window_->manualPlaceAction->trigger();
     ASSERT_EQ(LabelCells(window_->Host()->GetDrawing()), 1u);
