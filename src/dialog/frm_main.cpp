@@ -33,6 +33,12 @@ Control ButtonAt(std::string name, std::string caption, int left, int top, int w
     return CommandButton{std::move(record)};
 }
 
+ControlRecord& RecordOf(Control& control) {
+    return const_cast<ControlRecord&>(RecordOf(std::as_const(control)));
+}
+
+}  // namespace
+
 const ControlRecord& RecordOf(const Control& control) {
     return std::visit(
         [](const auto& c) -> const ControlRecord& {
@@ -43,12 +49,6 @@ const ControlRecord& RecordOf(const Control& control) {
         },
         control);
 }
-
-ControlRecord& RecordOf(Control& control) {
-    return const_cast<ControlRecord&>(RecordOf(std::as_const(control)));
-}
-
-}  // namespace
 
 FrmMain::FrmMain(mdlOPM_Labeller& module, DialogCommands commands)
     : module_(module), commands_(std::move(commands)) {

@@ -32,6 +32,9 @@ inline constexpr std::string_view CustomizedStyleName = "Customized";
 
 using Control = std::variant<Label, TextBox, ComboBox, CommandButton, CheckBox, ToggleButton>;
 
+// What every control has, whatever its kind.
+const ControlRecord& RecordOf(const Control& control);
+
 class FrmMain : public SettingsDialog {
 public:
     // Builds the controls in their initial state; Initialise fills them.

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "app/gui/qt_text.h"
+
 namespace zkl::gui {
 
 namespace {
@@ -57,25 +59,10 @@ constexpr ItemListHandlers ItemLists[] = {
     {"cmbLabelItems", &FrmMain::cmbLabelItems_KeyDown, &FrmMain::cmbLabelItems_Click},
 };
 
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Captions break lines with CR LF, as the dialog was written.
 QString Caption(const std::string& caption) { return FromUtf8(caption).replace("\r\n", "\n"); }
 
 int Pixels(int units) { return static_cast<int>(units * PixelsPerUnit + 0.5); }
-
-const ControlRecord& RecordOf(const Control& control) {
-    return std::visit(
-        [](const auto& c) -> const ControlRecord& {
-            if constexpr (std::is_same_v<std::decay_t<decltype(c)>, ComboBox>)
-                return c.Record();
-            else
-                return c.record;
-        },
-        control);
-}
 
 void SyncCombo(QComboBox& box, const ComboBox& model) {
     QStringList entries;

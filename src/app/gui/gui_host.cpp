@@ -1,8 +1,5 @@
 #include "app/gui/gui_host.h"
 
-#include <QMessageBox>
-#include <QString>
-
 namespace zkl::gui {
 
 void CanvasInputSource::Open() {
@@ -33,13 +30,6 @@ std::optional<Input> CanvasInputSource::Next() {
     Input input = std::move(inputs_.front());
     inputs_.pop_front();
     return input;
-}
-
-void DialogPrompter::MessageBox(std::string_view title, std::string_view text) {
-    QString body = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    body.replace('\r', '\n');
-    QMessageBox::information(parent_, QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())),
-                             body);
 }
 
 GuiHost::GuiHost(cad::Drawing drawing, std::shared_ptr<CanvasInputSource> source)

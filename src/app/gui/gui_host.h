@@ -40,16 +40,6 @@ private:
     QEventLoop* loop_ = nullptr;
 };
 
-// Message boxes as real dialogs; lines of a box are separated by "\r".
-class DialogPrompter : public cad::Prompter {
-public:
-    explicit DialogPrompter(QWidget* parent) : parent_(parent) {}
-    void MessageBox(std::string_view title, std::string_view text) override;
-
-private:
-    QWidget* parent_;
-};
-
 // Hands every box to a function, so the window can route them (and tests can keep them).
 class ForwardingPrompter : public cad::Prompter {
 public:

@@ -13,6 +13,7 @@
 #include <QTime>
 #include <QVBoxLayout>
 
+#include "app/gui/qt_text.h"
 #include "commands/labeller_commands.h"
 #include "io/atomic_file.h"
 #include "io/dxf_writer.h"
@@ -31,10 +32,6 @@ constexpr int RecentFilesKept = 8;
 // less often, since that costs as much as a few components.
 constexpr int RepaintMilliseconds = 50;
 constexpr int RedrawMilliseconds = 1000;
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::filesystem::path PathOf(const QString& name) { return std::filesystem::path(name.toStdString()); }
 
