@@ -159,14 +159,14 @@ TEST(PcfReaderBlocks, IndentationCaseAndNestedBlocksDoNotChangeWhatAComponentIs)
 TEST(PcfReaderBlocks, PipelinesStartInColumnOneAndKeepTheirNamesAsWritten) {
     const PcfFile file = Parse(
         "PIPELINE-REFERENCE \"/PLANT/10\"-P $2 A\nUNITS-BORE MM\nUNITS-CO-ORDS MM\n"
-        "PIPING-SPEC A1A\nPIPE\n    END-POINT 0 0 0 50\n    END-POINT 100 0 0 50\n"
+        "REVISION 2\nPIPE\n    END-POINT 0 0 0 50\n    END-POINT 100 0 0 50\n"
         "    PIPELINE-REFERENCE NOT-A-NEW-LINE\n"
         "PIPELINE-REFERENCE 20-CW\nVALVE\n    END-POINT 0 0 0 80\n    END-POINT 300 0 0 80\n");
     ASSERT_EQ(file.pipelines.size(), 2u);
     EXPECT_EQ(file.pipelines[0].name, "\"/PLANT/10\"-P $2 A");
     EXPECT_EQ(file.pipelines[1].name, "20-CW");
     EXPECT_EQ(file.pipelines[1].line, 9);
-    ASSERT_NE(FindAttribute(file.pipelines[0].attributes, "PIPING-SPEC"), nullptr);
+    ASSERT_NE(FindAttribute(file.pipelines[0].attributes, "REVISION"), nullptr);
     EXPECT_EQ(FindAttribute(file.pipelines[0].components[0].attributes, "PIPELINE-REFERENCE")->value,
               "NOT-A-NEW-LINE");
     EXPECT_TRUE(file.warnings.empty()) << file.warnings[0].text;
@@ -460,7 +460,7 @@ TEST(PcfReaderBadInput, TextThatIsNoPcfIsRefusedWithItsFileAndLine) {
         {"binary", "PK\x03\x04zip\nmore\n", "bad.pcf:1: not a PCF file: binary data (byte 0x03)"},
         {"NUL on line 3", Header.substr(0, Header.size() - 1) + std::string("\0x", 2),
          "bad.pcf:3: not a PCF file: binary data (byte 0x00)"},
-        {"no components", Header + "PIPELINE-REFERENCE A\n    PIPING-SPEC A1A\n",
+        {"no components", Header + "PIPELINE-REFERENCE A\n    REVISION 0\n",
          "bad.pcf: no components: not one PIPE, ELBOW, TEE, FLANGE, VALVE or other component line"},
         {"none readable",
          Header + "PIPELINE-REFERENCE A\nPIPE\n    END-POINT 0 0 0\nELBOW\n    END-POINT 0 0 0\n",
