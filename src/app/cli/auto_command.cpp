@@ -1,6 +1,7 @@
 #include "app/cli/auto_command.h"
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -10,6 +11,7 @@
 
 #include "app/cli/cli_support.h"
 #include "app/cli/picture_output.h"
+#include "app/cli/run_report.h"
 #include "cad/cad_host.h"
 #include "commands/automatic_placement.h"
 #include "commands/labeller_commands.h"
@@ -32,6 +34,7 @@ struct AutoArguments {
     std::optional<std::string> keyinArguments;
     std::string output;
     PictureOptions pictures;
+    std::optional<std::string> report;
     bool quiet = false;
 };
 
@@ -57,10 +60,12 @@ public:
         return progress;
     }
 
+    double Elapsed() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
+
     std::string Seconds() const {
         std::ostringstream text;
         text.precision(2);
-        text << std::fixed << std::chrono::duration<double>(Clock::now() - start_).count();
+        text << std::fixed << Elapsed();
         return text.str();
     }
 
@@ -78,10 +83,25 @@ void PrintMessages(const cad::CadHost& host) {
     if (messages.size() > Shown) std::cerr << "message: ... and " << messages.size() - Shown << " more\n";
 }
 
-void Auto(const AutoArguments& arguments) {
+std::vector<std::string> MessageLines(const cad::CadHost& host) {
+    std::vector<std::string> lines;
+    for (const Message& message : host.Messages()) lines.push_back(OneLine(message.text));
+    return lines;
+}
+
+std::vector<std::string> Outputs(const AutoArguments& arguments) {
     std::vector<std::string> outputs{arguments.output};
     for (const PictureRequest& picture : arguments.pictures.Requests()) outputs.push_back(picture.path);
-    CheckOutputs(outputs);  // before a long run, not after it
+    return outputs;
+}
+
+// Milliseconds are all a batch summary can use; more digits would only vary from run to run.
+double Rounded(double seconds) { return std::round(seconds * 1000) / 1000; }
+
+// `record`, when given, is filled in as the run gets on and staged with the other outputs,
+// so the report lands with them.
+void Annotate(const AutoArguments& arguments, ProgressPrinter& printer, RunReport* record) {
+    CheckOutputs(Outputs(arguments));  // before a long run, not after it
     cad::Drawing drawing = io::LoadSheet(arguments.sheet);
     const io::ConfigurationFolder configuration(arguments.config, arguments.sheet, "give one with --config");
     const std::string sheetMacroProject = drawing.macroProjectPath;
@@ -90,27 +110,36 @@ void Auto(const AutoArguments& arguments) {
     cad::CadHost host(std::move(drawing));
     host.SetPrompter(std::make_shared<StderrPrompter>());
     mdlOPM_Labeller module(host);
-    ProgressPrinter printer(arguments.quiet);
     const PlacementProgress progress = printer.Hooks();
 
     PlacementReport report;
     bool ran = false;
-    if (arguments.keyinArguments && !arguments.keyinArguments->empty()) {
-        host.SetKeyinArguments(*arguments.keyinArguments);
-        report = RunAutomaticPlacement(module, true, true, progress);
-        ran = true;
-    } else {
-        DialogCommands commands = MakeDialogCommands(module);
-        commands.automatic = [&](bool placeDimensions, bool placeLabels) {
-            report = RunAutomaticPlacement(module, placeDimensions, placeLabels, progress);
+    // A failed command's messages often say why; the report keeps them either way.
+    const auto keepMessages = [&] {
+        if (record) record->messages = MessageLines(host);
+    };
+    try {
+        if (arguments.keyinArguments && !arguments.keyinArguments->empty()) {
+            host.SetKeyinArguments(*arguments.keyinArguments);
+            report = RunAutomaticPlacement(module, true, true, progress);
             ran = true;
-        };
-        clsOPM_Labeller labeller(module, commands);
-        labeller.Start_Labeller();
-        module.dialog->cmdAutoPlace_Click();
+        } else {
+            DialogCommands commands = MakeDialogCommands(module);
+            commands.automatic = [&](bool placeDimensions, bool placeLabels) {
+                report = RunAutomaticPlacement(module, placeDimensions, placeLabels, progress);
+                ran = true;
+            };
+            clsOPM_Labeller labeller(module, commands);
+            labeller.Start_Labeller();
+            module.dialog->cmdAutoPlace_Click();
+        }
+    } catch (...) {
+        keepMessages();
+        throw;
     }
+    keepMessages();
+    if (record) record->placement = report;
     if (!ran) throw std::runtime_error("Automatic Place did not run");
-    const std::string elapsed = printer.Seconds();
     if (!arguments.quiet) PrintMessages(host);
 
     cad::Drawing& result = host.GetDrawing();
@@ -118,6 +147,10 @@ void Auto(const AutoArguments& arguments) {
     io::OutputSet written;
     io::AddSheet(written, result, arguments.output);
     AddPictures(written, result, arguments.pictures.Requests(), arguments.output);
+    if (record) {
+        record->seconds = Rounded(printer.Elapsed());
+        written.Add(*arguments.report, SerializeRunReport(*record));
+    }
     written.Commit();
 
     std::cout << "Automatic Place: " << report.borders << (report.borders == 1 ? " area" : " areas")
@@ -125,6 +158,48 @@ void Auto(const AutoArguments& arguments) {
               << ", " << report.labels << " labels (" << report.freePlaces << " at a free place), "
               << report.sideLabels << " side labels, " << report.dimensions << " dimensions, "
               << report.probes << " probes, " << printer.Seconds() << " s\n";
+}
+
+// The report must be able to tell of any later failure, so it is checked first and on its
+// own; and since a failure report is written alone, it must not be able to replace the sheet
+// the run reads or another of its outputs.
+void CheckReport(const AutoArguments& arguments) {
+    const std::string& report = *arguments.report;
+    io::CheckOutputPath(report);
+    if (io::SameFile(report, arguments.sheet))
+        throw UsageError("the report " + QuotedPath(report) + " is the sheet to annotate");
+    for (const std::string& output : Outputs(arguments))
+        if (io::SameFile(output, report))
+            throw UsageError("the outputs " + QuotedPath(output) + " and " + QuotedPath(report) +
+                             " are the same file");
+}
+
+// A report that cannot be written must not hide why the run failed: its own error is one
+// more line on stderr.
+void WriteReportOfFailure(const std::string& path, const RunReport& record) {
+    try {
+        io::WriteFileAtomically(path, SerializeRunReport(record));
+    } catch (const io::FileError& writeError) {
+        std::cerr << ProgramName << ": " << OneLine(writeError.what()) << "\n";
+    }
+}
+
+void Auto(const AutoArguments& arguments) {
+    ProgressPrinter printer(arguments.quiet);
+    if (!arguments.report) return Annotate(arguments, printer, nullptr);
+    CheckReport(arguments);
+    RunReport record;
+    record.sheet = arguments.sheet;
+    record.output = arguments.output;
+    try {
+        Annotate(arguments, printer, &record);
+    } catch (const std::exception& error) {
+        record.exitStatus = ExitCodeOf(error);
+        record.error = OneLine(error.what());
+        record.seconds = Rounded(printer.Elapsed());
+        WriteReportOfFailure(*arguments.report, record);
+        throw;
+    }
 }
 
 }  // namespace
@@ -144,6 +219,11 @@ Command AddAutoCommand(CLI::App& program) {
         ->required()
         ->check(CLI::Validator(CheckSheetName, "FILE.json", "sheet file name"));
     AddPictureOptions(*command, arguments->pictures, "the annotated sheet");
+    command
+        ->add_option("--report", arguments->report,
+                     "Also write what the run did, or why it failed, as JSON (docs/batch.md); "
+                     "written also when the run fails")
+        ->check(CLI::Validator(CheckReportName, "FILE.json", "report file name"));
     command->add_flag("-q,--quiet", arguments->quiet, "No progress and no messages on stderr");
     return {command, [arguments] { Auto(*arguments); }};
 }

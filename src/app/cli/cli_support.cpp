@@ -55,6 +55,10 @@ std::string CheckSheetName(const std::string& path) {
     return CheckExtension(path, ".json", "sheets are written as JSON (FILE.json)");
 }
 
+std::string CheckReportName(const std::string& path) {
+    return CheckExtension(path, ".json", "reports are written as JSON (FILE.json)");
+}
+
 void StderrPrompter::MessageBox(std::string_view title, std::string_view text) {
     // A box's lines are separated by CR; any other break in its text is escaped.
     std::string line(text);

@@ -29,6 +29,7 @@ void CheckOutputs(const std::vector<std::string>& paths);
 
 // CLI11 validators: empty text when `path` ends in the extension (any case), else why not.
 std::string CheckSheetName(const std::string& path);
+std::string CheckReportName(const std::string& path);
 
 // A command-line run cannot wait for an OK click: each box is one line on stderr.
 class StderrPrompter : public cad::Prompter {

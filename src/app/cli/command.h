@@ -24,6 +24,12 @@ public:
     explicit UsageError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// The exit code main gives for a failure, for a command that must state it before main sees
+// the exception (a run report).
+inline int ExitCodeOf(const std::exception& error) {
+    return dynamic_cast<const UsageError*>(&error) ? ExitUsage : ExitFailure;
+}
+
 struct Command {
     CLI::App* subcommand = nullptr;
     // Runs after parsing; failures are exceptions whose message is one line for the user.
