@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "cad/dimension_outline_cache.h"
 #include "cad/drawing.h"
 #include "cad/element_geometry.h"
 #include "cad/fence.h"
@@ -166,6 +167,13 @@ private:
     // Calls visit(id) for each element of `model` the fence takes in, in no particular
     // order, until visit returns false; returns false when stopped early.
     bool VisitFenceTakesIn(ModelId model, const std::function<bool(ElementId)>& visit) const;
+    // Whether the fence, under the current modes, takes in this element of `model`.
+    bool TakesIn(const Element& element, ModelId model, const FenceTest& test) const;
+    // The fence's bounds in the coordinates of `model`, which its index is kept in.
+    Range FenceBoundsIn(ModelId model) const;
+    // Whether an element the fence took in before is still taken in, exactly as a query of
+    // its model would find it; false when it is gone.
+    bool StillTakenIn(ModelId model, ElementId id) const;
     // Whether a piece of the element's outline meets the fence (overlap mode's rule), found
     // without building the whole outline; `toActive` is null for the active model.
     bool MeetsFence(const Element& element, const Transform3d* toActive, const FenceTest& test) const;
@@ -187,7 +195,10 @@ private:
     std::vector<ElementId> selection_;
     std::set<std::pair<ModelId, ElementId>> highlighted_;
     Fence fence_;
-    FenceProbeMethod fenceProbeMethod_ = FenceProbeMethod::SpatialIndex;
+    FenceProbeMethod fenceProbeMethod_ = FenceProbeMethod::IndexAskingLastFirst;
+    // The element the last fence query found, asked first by the next one.
+    mutable std::optional<std::pair<ModelId, ElementId>> lastTakenIn_;
+    mutable DimensionOutlineCache dimensionOutlines_;
 
     std::vector<std::string> keyinLog_;
     std::optional<DragState> drag_;

@@ -139,8 +139,14 @@ bool CadHost::MeetsFence(const Element& element, const Transform3d* toActive, co
                 if (MeetsFence(component, toActive, test)) return true;
             return false;
         case ElementType::Dimension: {
-            Outline outline = ElementOutline(element, StylesOf(drawing_));
-            if (toActive) outline.ApplyTransform(*toActive);
+            const Outline& own =
+                dimensionOutlines_.Get(element, drawing_.DimensionStyleOrDefault(element.Dimension().style));
+            std::optional<Outline> moved;
+            if (toActive) {
+                moved = own;
+                moved->ApplyTransform(*toActive);
+            }
+            const Outline& outline = moved ? *moved : own;
             for (const Segment& segment : outline.segments)
                 if (test.SegmentMeets(segment)) return true;
             for (const EllipseGeometry& ellipse : outline.ellipses)
@@ -153,37 +159,56 @@ bool CadHost::MeetsFence(const Element& element, const Transform3d* toActive, co
     return false;
 }
 
-bool CadHost::VisitFenceTakesIn(ModelId model, const std::function<bool(ElementId)>& visit) const {
-    const ElementStore& store = drawing_.Model(model);
+bool CadHost::TakesIn(const Element& element, ModelId model, const FenceTest& test) const {
     const FenceModes modes = drawing_.fenceModes;
-    const Transform3d* toActive = model == ActiveModelId ? nullptr : &drawing_.AttachmentOf(model).toActive;
-
     // In overlap mode an element is taken in as soon as one piece of it meets the fence, so
     // the test stops there; the other modes need the whole outline's relation.
-    const bool overlapRule = modes.overlap && !modes.outside;
+    if (modes.overlap && !modes.outside) {
+        const Transform3d* toActive = model == ActiveModelId ? nullptr : &drawing_.AttachmentOf(model).toActive;
+        return MeetsFence(element, toActive, test);
+    }
+    return Fence::TakesIn(fence_.Relate(ActiveOutline(element, model)), modes);
+}
+
+Range CadHost::FenceBoundsIn(ModelId model) const {
+    return model == ActiveModelId ? fence_.Bounds()
+                                  : TransformedRange(fence_.polygon, drawing_.AttachmentOf(model).toActive.Inverse());
+}
+
+bool CadHost::VisitFenceTakesIn(ModelId model, const std::function<bool(ElementId)>& visit) const {
+    const ElementStore& store = drawing_.Model(model);
     const FenceTest fenceTest(fence_);
-    auto test = [&](ElementId id) {
-        const Element& element = store.Get(id);
-        const bool takesIn = overlapRule
-                                 ? MeetsFence(element, toActive, fenceTest)
-                                 : Fence::TakesIn(fence_.Relate(ActiveOutline(element, model)), modes);
-        return takesIn ? visit(id) : true;
-    };
+    auto test = [&](ElementId id) { return TakesIn(store.Get(id), model, fenceTest) ? visit(id) : true; };
 
     // A void fence takes in what lies outside it, which the fence's bounds cannot narrow.
-    if (modes.outside) {
+    if (drawing_.fenceModes.outside) {
         for (const auto& [id, entry] : store.Entries())
             if (!test(id)) return false;
         return true;
     }
-    const Range bounds =
-        model == ActiveModelId ? fence_.Bounds() : TransformedRange(fence_.polygon, toActive->Inverse());
+    const Range bounds = FenceBoundsIn(model);
     if (fenceProbeMethod_ == FenceProbeMethod::LinearScan) {
         for (const auto& [id, entry] : store.Entries())
             if (entry.range.Overlaps2d(bounds) && !test(id)) return false;
         return true;
     }
     return store.Index().Query(bounds, test);
+}
+
+bool CadHost::StillTakenIn(ModelId model, ElementId id) const {
+    if (model >= drawing_.ModelCount()) return false;
+    const ElementStore& store = drawing_.Model(model);
+    const Element* element = store.Find(id);
+    if (!element) return false;
+    // Only what the query would look at counts: an element whose range misses the fence's
+    // bounds is never tested there, however close it comes.
+    if (!drawing_.fenceModes.outside) {
+        const Range fenceBounds = FenceBoundsIn(model);
+        const Range bounds = Range::FromCorners(fenceBounds.low, fenceBounds.high);
+        const Range range = store.RangeOf(id);
+        if (!Range::FromCorners(range.low, range.high).Overlaps2d(bounds)) return false;
+    }
+    return TakesIn(*element, model, FenceTest(fence_));
 }
 
 std::vector<Element> CadHost::FenceContents() const {
@@ -207,8 +232,21 @@ std::vector<Element> CadHost::FenceContents() const {
 
 bool CadHost::FenceHasContents() const {
     if (!fence_.Defined()) throw HostError("no fence is defined");
-    for (ModelId model : VisibleModels())
-        if (!VisitFenceTakesIn(model, [](ElementId) { return false; })) return true;
+    const std::vector<ModelId> models = VisibleModels();
+    // The probes of a free-place search lie a step apart, so what was in one fence is mostly
+    // in the next: asking that element first spares the index query. Any one element taken
+    // in answers the question, so the answer is the same whichever is found.
+    if (fenceProbeMethod_ == FenceProbeMethod::IndexAskingLastFirst && lastTakenIn_ &&
+        std::find(models.begin(), models.end(), lastTakenIn_->first) != models.end() &&
+        StillTakenIn(lastTakenIn_->first, lastTakenIn_->second))
+        return true;
+    for (ModelId model : models) {
+        const bool none = VisitFenceTakesIn(model, [&](ElementId id) {
+            lastTakenIn_ = {model, id};
+            return false;
+        });
+        if (!none) return true;
+    }
     return false;
 }
 

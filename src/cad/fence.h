@@ -51,9 +51,10 @@ private:
     double slack_ = 0.0;
 };
 
-// How a model's fence query finds its candidates: through the model's R-tree (normal), or by
-// looking at every element's range in turn (kept to measure what the index gains).
-enum class FenceProbeMethod { SpatialIndex, LinearScan };
+// How a model's fence query finds its candidates: through the model's R-tree, first asking
+// the element the previous query found (normal); through the R-tree alone; or by looking at
+// every element's range in turn. The last two are kept to measure what each step gains.
+enum class FenceProbeMethod { IndexAskingLastFirst, SpatialIndex, LinearScan };
 
 bool PointInPolygon2d(const Point& p, const std::vector<Point>& polygon);
 

@@ -119,17 +119,36 @@ TEST(FenceProbe, PieceByPieceTestAgreesWithTheWholeOutlineRelation) {
     EXPECT_GT(nonEmpty, 100) << "the scene must give the test something to find";
 }
 
-TEST(FenceProbe, LinearScanFindsExactlyWhatTheIndexFinds) {
-    CadHost host(RandomScene(7).drawing);
-    for (const auto& points : RandomFences(8)) {
-        host.DefineFenceFromPoints(points, 1);
-        host.SetFenceProbeMethod(FenceProbeMethod::SpatialIndex);
-        const auto indexed = Contents(host);
-        const bool indexedHit = host.FenceHasContents();
-        host.SetFenceProbeMethod(FenceProbeMethod::LinearScan);
-        EXPECT_EQ(Contents(host), indexed);
-        EXPECT_EQ(host.FenceHasContents(), indexedHit);
+TEST(FenceProbe, EveryMethodFindsExactlyWhatTheIndexFinds) {
+    // Each fence is probed again a few small steps aside, as a free-place search does, so
+    // the method that asks the last element found first meets both a hit that still holds
+    // and one that no longer does; halfway, the elements last found are deleted.
+    CadHost reference(RandomScene(7).drawing);
+    reference.SetFenceProbeMethod(FenceProbeMethod::SpatialIndex);
+    CadHost linear(RandomScene(7).drawing);
+    linear.SetFenceProbeMethod(FenceProbeMethod::LinearScan);
+    CadHost recalling(RandomScene(7).drawing);
+    recalling.SetFenceProbeMethod(FenceProbeMethod::IndexAskingLastFirst);
+    const auto fences = RandomFences(8);
+    int hits = 0;
+    for (std::size_t i = 0; i < fences.size(); ++i) {
+        for (int step = 0; step < 4; ++step) {
+            std::vector<Point> points = fences[i];
+            for (Point& p : points) p = p + Point{0.7 * step, -0.4 * step, 0};
+            for (CadHost* host : {&reference, &linear, &recalling}) host->DefineFenceFromPoints(points, 1);
+            const bool hit = reference.FenceHasContents();
+            EXPECT_EQ(linear.FenceHasContents(), hit) << "fence " << i << " step " << step;
+            EXPECT_EQ(recalling.FenceHasContents(), hit) << "fence " << i << " step " << step;
+            EXPECT_EQ(Contents(linear), Contents(reference));
+            hits += hit;
+        }
+        if (i == fences.size() / 2) {
+            for (const Element& element : recalling.FenceContents())
+                if (element.model == ActiveModelId)
+                    for (CadHost* host : {&reference, &linear, &recalling}) host->RemoveElement(element);
+        }
     }
+    EXPECT_GT(hits, 100) << "the scene must give the test something to find";
 }
 
 TEST(ElementStore, ExtentFollowsAdditionsRemovalsAndRewrites) {
