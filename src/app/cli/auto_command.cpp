@@ -221,8 +221,7 @@ Command AddAutoCommand(CLI::App& program) {
     AddPictureOptions(*command, arguments->pictures, "the annotated sheet");
     command
         ->add_option("--report", arguments->report,
-                     "Also write what the run did, or why it failed, as JSON (docs/batch.md); "
-                     "written also when the run fails")
+                     "Also write what the run did, or why it failed, as JSON (docs/batch.md)")
         ->check(CLI::Validator(CheckReportName, "FILE.json", "report file name"));
     command->add_flag("-q,--quiet", arguments->quiet, "No progress and no messages on stderr");
     return {command, [arguments] { Auto(*arguments); }};
