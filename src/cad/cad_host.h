@@ -195,6 +195,8 @@ private:
     std::vector<ElementId> selection_;
     std::set<std::pair<ModelId, ElementId>> highlighted_;
     Fence fence_;
+    // The fence prepared for testing, made once each time the fence is defined.
+    std::optional<FenceTest> fenceTest_;
     FenceProbeMethod fenceProbeMethod_ = FenceProbeMethod::IndexAskingLastFirst;
     // The element the last fence query found, asked first by the next one.
     mutable std::optional<std::pair<ModelId, ElementId>> lastTakenIn_;

@@ -60,7 +60,10 @@ Outline CadHost::ActiveOutline(const Element& element, ModelId model) const {
 
 // ---- Fence ------------------------------------------------------------------------------
 
-void CadHost::ClearFence() { fence_.polygon.clear(); }
+void CadHost::ClearFence() {
+    fence_.polygon.clear();
+    fenceTest_.reset();
+}
 
 void CadHost::DefineFenceFromElement(const Element& element, int view) {
     drawing_.View(view);  // the fence is drawn in a view, which must exist
@@ -74,6 +77,7 @@ void CadHost::DefineFenceFromElement(const Element& element, int view) {
         throw HostError("a fence cannot be defined from " + element.Describe() +
                         ": it has fewer than three corners");
     fence_.polygon = std::move(polygon);
+    fenceTest_.emplace(fence_);
 }
 
 void CadHost::DefineFenceFromPoints(const std::vector<Point>& points, int view) {
@@ -83,6 +87,7 @@ void CadHost::DefineFenceFromPoints(const std::vector<Point>& points, int view) 
         throw HostError("a fence needs at least three points, " + std::to_string(polygon.size()) +
                         " were given");
     fence_.polygon = std::move(polygon);
+    fenceTest_.emplace(fence_);
 }
 
 bool CadHost::MeetsFence(const Element& element, const Transform3d* toActive, const FenceTest& test) const {
@@ -177,7 +182,7 @@ Range CadHost::FenceBoundsIn(ModelId model) const {
 
 bool CadHost::VisitFenceTakesIn(ModelId model, const std::function<bool(ElementId)>& visit) const {
     const ElementStore& store = drawing_.Model(model);
-    const FenceTest fenceTest(fence_);
+    const FenceTest& fenceTest = *fenceTest_;
     auto test = [&](ElementId id) { return TakesIn(store.Get(id), model, fenceTest) ? visit(id) : true; };
 
     // A void fence takes in what lies outside it, which the fence's bounds cannot narrow.
@@ -208,7 +213,7 @@ bool CadHost::StillTakenIn(ModelId model, ElementId id) const {
         const Range range = store.RangeOf(id);
         if (!Range::FromCorners(range.low, range.high).Overlaps2d(bounds)) return false;
     }
-    return TakesIn(*element, model, FenceTest(fence_));
+    return TakesIn(*element, model, *fenceTest_);
 }
 
 std::vector<Element> CadHost::FenceContents() const {

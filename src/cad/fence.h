@@ -45,7 +45,7 @@ public:
 private:
     bool CrossesBoundary(const Segment& segment) const;
 
-    const std::vector<Point>& polygon_;
+    std::vector<Point> polygon_;
     std::vector<Segment> edges_;
     Range bounds_;
     double slack_ = 0.0;
