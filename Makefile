@@ -64,7 +64,11 @@ demo:
 	$(BUILD)/zkl-labeller render examples/demo_sheet.json -o out/demo.svg
 	$(BUILD)/zkl-labeller auto examples/demo_sheet.json -o out/demo_annotated.json --svg out/demo_annotated.svg \
 	  --dxf out/demo_annotated.dxf --pdf out/demo_annotated.pdf
-	@echo "Wrote out/demo.svg and out/demo_annotated.json, .svg, .dxf and .pdf"
+	$(BUILD)/zkl-labeller import-pcf examples/pipes.pcf -o out/pipes.json
+	@cp examples/ZKL_Labeller.ini out/
+	$(BUILD)/zkl-labeller auto out/pipes.json -o out/pipes_annotated.json --svg out/pipes_annotated.svg \
+	  --pdf out/pipes_annotated.pdf
+	@echo "Wrote out/demo.svg, out/demo_annotated.json, .svg, .dxf and .pdf, and from the PCF example out/pipes_annotated.json, .svg and .pdf"
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
