@@ -1,12 +1,18 @@
 // Writing a sheet: cad::Drawing -> JSON text. Keys come in a fixed order and values equal to
 // what the reader would fill in are left out, so a saved sheet is as short as a hand-written
 // one and one drawing always gives the same bytes.
+//
+// The drawing becomes a flat list of tokens, which the printer lays out. A model's elements
+// are turned into tokens one element at a time while they are printed, so that saving a
+// million elements holds one of them in tokens, not the whole sheet as a JSON value (building
+// and freeing that value took most of the time a save took).
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <nlohmann/json.hpp>
-#include <optional>
+#include <string_view>
 #include <variant>
+#include <vector>
 
 #include "host/property_value.h"
 #include "io/sheet_file.h"
@@ -17,22 +23,6 @@ namespace zkl::io {
 namespace {
 
 namespace fs = std::filesystem;
-// Keys keep the order in which they are set: the order the format documents.
-using Json = nlohmann::ordered_json;
-
-Json PointJson(const Point& p) { return Json::array({p.x, p.y, p.z}); }
-
-Json PointsJson(const std::vector<Point>& points) {
-    Json array = Json::array();
-    for (const auto& p : points) array.push_back(PointJson(p));
-    return array;
-}
-
-Json MatrixJson(const Matrix3d& matrix) {
-    Json rows = Json::array();
-    for (int row = 0; row < 3; ++row) rows.push_back(PointJson(matrix.Row(row)));
-    return rows;
-}
 
 // Written relative to the output folder when both lie under one folder below the root
 // ("../macros/x.mvba"), otherwise absolute: a relative path that climbs to the root would
@@ -50,253 +40,410 @@ std::string MacroPathForFolder(const std::string& macro, const fs::path& folder)
     return fs::path(macro).is_absolute() ? macro : absoluteMacro.string();
 }
 
-class SheetWriter {
-public:
-    SheetWriter(const cad::Drawing& drawing, const fs::path& baseFolder)
-        : drawing_(drawing), baseFolder_(baseFolder) {}
+// ---- Tokens -----------------------------------------------------------------------------------
 
-    Json Build() const {
-        Json root = Json::object();
-        root["format"] = SheetFormatName;
-        root["version"] = SheetFormatVersion;
-        const std::string macro = MacroPathForFolder(drawing_.macroProjectPath, baseFolder_);
-        if (!macro.empty()) root["macroProjectPath"] = macro;
-        if (drawing_.activeUnitFactor != 1.0) root["activeUnitFactor"] = drawing_.activeUnitFactor;
-        Json symbology = Json::object();
-        WriteSymbology(symbology, drawing_.activeSymbology, Symbology{});
-        if (!symbology.empty()) root["activeSymbology"] = symbology;
-        Json fence = Json::object();
-        const FenceModes defaults;
-        if (drawing_.fenceModes.overlap != defaults.overlap) fence["overlap"] = drawing_.fenceModes.overlap;
-        if (drawing_.fenceModes.clip != defaults.clip) fence["clip"] = drawing_.fenceModes.clip;
-        if (drawing_.fenceModes.outside != defaults.outside) fence["outside"] = drawing_.fenceModes.outside;
-        if (!fence.empty()) root["fenceModes"] = fence;
-        SetIfNotEmpty(root, "levels", Levels());
-        SetIfNotEmpty(root, "lineStyles", LineStyles());
-        SetIfNotEmpty(root, "textStyles", TextStyles());
-        SetIfNotEmpty(root, "dimensionStyles", DimensionStyles());
-        SetIfNotEmpty(root, "views", Views());
-        SetIfNotEmpty(root, "elements", Elements(drawing_.activeModel));
-        Json attachments = Json::array();
-        for (const auto& attachment : drawing_.attachments) attachments.push_back(Attachment(attachment));
-        SetIfNotEmpty(root, "attachments", attachments);
-        return root;
+enum class TokenKind : std::uint8_t {
+    Object,
+    Array,
+    End,
+    Key,
+    Number,
+    Integer,
+    Unsigned,
+    Boolean,
+    Text,
+    Elements
+};
+
+// Texts and keys are views: keys are literals, texts belong to the drawing being written (or
+// to the writer), and both outlive the tokens.
+struct Token {
+    TokenKind kind;
+    bool element = false;    // an object with a "type" key: always opened up, one entry a line
+    std::uint8_t depth = 0;  // of a container: how deep it nests, counted up to 3
+    std::uint32_t size = 0;  // of a container: the index of its End; of a key or text: its length
+    union {
+        double number;
+        std::int64_t integer;
+        std::uint64_t unsignedInteger;
+        bool boolean;
+        const char* text;
+        const cad::ElementStore* model;
+    };
+};
+
+// Only "nests at most 2 deep" decides the layout, so depths stop counting at 3.
+constexpr std::uint8_t DeepNesting = 3;
+
+class Tokens {
+public:
+    void Clear() {
+        tokens_.clear();
+        open_.clear();
+    }
+    const Token& operator[](std::size_t index) const { return tokens_[index]; }
+
+    void Object() { Open(TokenKind::Object); }
+    void Array() { Open(TokenKind::Array); }
+    void End() {
+        const std::uint32_t begin = open_.back();
+        open_.pop_back();
+        Token& container = tokens_[begin];
+        container.size = static_cast<std::uint32_t>(tokens_.size());
+        container.depth = static_cast<std::uint8_t>(std::min<int>(container.depth + 1, DeepNesting));
+        Nested(container.depth);
+        Push(TokenKind::End);
+    }
+    void Key(std::string_view key) {
+        if (key == "type") tokens_[open_.back()].element = true;
+        PushText(TokenKind::Key, key);
+    }
+
+    void Number(double value) { Push(TokenKind::Number).number = value; }
+    void Integer(std::int64_t value) { Push(TokenKind::Integer).integer = value; }
+    void Unsigned(std::uint64_t value) { Push(TokenKind::Unsigned).unsignedInteger = value; }
+    void Boolean(bool value) { Push(TokenKind::Boolean).boolean = value; }
+    void Text(std::string_view value) { PushText(TokenKind::Text, value); }
+    // The elements of a model, an array that the printer fills in element by element. It is
+    // never empty (an empty model is left out) and every element holds an array, so it nests
+    // deeper than 2.
+    void Elements(const cad::ElementStore& model) {
+        Push(TokenKind::Elements).model = &model;
+        Nested(DeepNesting);
+    }
+
+    void Number(std::string_view key, double value) { Key(key), Number(value); }
+    void Integer(std::string_view key, std::int64_t value) { Key(key), Integer(value); }
+    void Boolean(std::string_view key, bool value) { Key(key), Boolean(value); }
+    void Text(std::string_view key, std::string_view value) { Key(key), Text(value); }
+
+    void Point(const zkl::Point& p) {
+        Array();
+        Number(p.x), Number(p.y), Number(p.z);
+        End();
+    }
+    void Points(const std::vector<zkl::Point>& points) {
+        Array();
+        for (const auto& p : points) Point(p);
+        End();
+    }
+    void Matrix(const Matrix3d& matrix) {
+        Array();
+        for (int row = 0; row < 3; ++row) Point(matrix.Row(row));
+        End();
     }
 
 private:
-    static void SetIfNotEmpty(Json& object, const char* key, Json value) {
-        if (!value.empty()) object[key] = std::move(value);
+    Token& Push(TokenKind kind) {
+        Token& token = tokens_.emplace_back();
+        token.kind = kind;
+        token.integer = 0;
+        return token;
+    }
+    void PushText(TokenKind kind, std::string_view text) {
+        Token& token = Push(kind);
+        token.text = text.data();
+        token.size = static_cast<std::uint32_t>(text.size());
+    }
+    void Open(TokenKind kind) {
+        Nested(1);
+        Push(kind);
+        open_.push_back(static_cast<std::uint32_t>(tokens_.size() - 1));
+    }
+    // A container's depth is held as the deepest of its entries until it ends.
+    void Nested(std::uint8_t depth) {
+        if (open_.empty()) return;
+        std::uint8_t& held = tokens_[open_.back()].depth;
+        held = std::max(held, depth);
     }
 
-    Json Levels() const {
-        Json levels = Json::array();
+    std::vector<Token> tokens_;
+    std::vector<std::uint32_t> open_;
+};
+
+std::string_view TextOf(const Token& token) { return {token.text, token.size}; }
+
+// ---- Drawing -> tokens ------------------------------------------------------------------------
+
+class SheetWriter {
+public:
+    SheetWriter(const cad::Drawing& drawing, const fs::path& baseFolder)
+        : drawing_(drawing), macro_(MacroPathForFolder(drawing.macroProjectPath, baseFolder)) {}
+
+    // Everything but the elements of each model, which stand as one Elements token each.
+    void Sheet(Tokens& out) const {
+        out.Object();
+        out.Text("format", SheetFormatName);
+        out.Integer("version", SheetFormatVersion);
+        if (!macro_.empty()) out.Text("macroProjectPath", macro_);
+        if (drawing_.activeUnitFactor != 1.0) out.Number("activeUnitFactor", drawing_.activeUnitFactor);
+        if (!(drawing_.activeSymbology == Symbology{})) {
+            out.Key("activeSymbology");
+            out.Object();
+            WriteSymbology(out, drawing_.activeSymbology, Symbology{});
+            out.End();
+        }
+        const FenceModes& fence = drawing_.fenceModes;
+        const FenceModes defaults;
+        if (fence.overlap != defaults.overlap || fence.clip != defaults.clip ||
+            fence.outside != defaults.outside) {
+            out.Key("fenceModes");
+            out.Object();
+            if (fence.overlap != defaults.overlap) out.Boolean("overlap", fence.overlap);
+            if (fence.clip != defaults.clip) out.Boolean("clip", fence.clip);
+            if (fence.outside != defaults.outside) out.Boolean("outside", fence.outside);
+            out.End();
+        }
+        Levels(out);
+        LineStyles(out);
+        TextStyles(out);
+        DimensionStyles(out);
+        Views(out);
+        if (!drawing_.activeModel.Empty()) out.Key("elements"), out.Elements(drawing_.activeModel);
+        if (!drawing_.attachments.empty()) {
+            out.Key("attachments");
+            out.Array();
+            for (const auto& attachment : drawing_.attachments) Attachment(out, attachment);
+            out.End();
+        }
+        out.End();
+    }
+
+    // A model's element, or a cell's component when isComponent.
+    void ElementTokens(Tokens& out, const Element& element, const Symbology& defaults,
+                       bool isComponent) const {
+        out.Object();
+        if (!isComponent || element.id != NoElementId) out.Integer("id", element.id);
+        out.Text("type", sheet::KeyOfElementType(element.type));
+        const auto* cell = std::get_if<CellGeometry>(&element.geometry);
+        if (cell) out.Text("name", cell->name);
+        WriteSymbology(out, element.symbology, defaults);
+        if (element.locked) out.Boolean("locked", true);
+        WriteGeometry(out, element);
+        if (!element.properties.empty()) Properties(out, element.properties);
+        if (cell && !cell->components.empty()) {
+            out.Key("components");
+            out.Array();
+            for (const auto& component : cell->components)
+                ElementTokens(out, component, element.symbology, true);
+            out.End();
+        }
+        out.End();
+    }
+
+private:
+    void Levels(Tokens& out) const {
+        if (drawing_.levels.empty()) return;
+        out.Key("levels");
+        out.Array();
         std::optional<int> previousId;
         for (const auto& level : drawing_.levels) {
-            Json entry = {{"name", level.name}};
-            if (level.id != sheet::DefaultLevelId(previousId)) entry["id"] = level.id;
+            out.Object();
+            out.Text("name", level.name);
+            if (level.id != sheet::DefaultLevelId(previousId)) out.Integer("id", level.id);
             previousId = level.id;
-            levels.push_back(entry);
+            out.End();
         }
-        return levels;
+        out.End();
     }
 
-    Json LineStyles() const {
-        Json styles = Json::array();
+    void LineStyles(Tokens& out) const {
+        if (drawing_.lineStyles.empty()) return;
+        out.Key("lineStyles");
+        out.Array();
         for (const auto& style : drawing_.lineStyles) {
-            Json entry = {{"name", style.name}};
-            if (!style.dashes.empty()) entry["dashes"] = style.dashes;
-            styles.push_back(entry);
+            out.Object();
+            out.Text("name", style.name);
+            if (!style.dashes.empty()) {
+                out.Key("dashes");
+                out.Array();
+                for (double dash : style.dashes) out.Number(dash);
+                out.End();
+            }
+            out.End();
         }
-        return styles;
+        out.End();
     }
 
-    Json TextStyles() const {
-        Json styles = Json::array();
+    void TextStyles(Tokens& out) const {
+        if (drawing_.textStyles.empty()) return;
+        out.Key("textStyles");
+        out.Array();
         const TextStyle defaults;
         for (const auto& style : drawing_.textStyles) {
-            Json entry = {{"name", style.name}};
-            if (style.height != defaults.height) entry["height"] = style.height;
-            if (style.width != defaults.width) entry["width"] = style.width;
-            if (style.font != defaults.font) entry["font"] = style.font;
-            styles.push_back(entry);
+            out.Object();
+            out.Text("name", style.name);
+            if (style.height != defaults.height) out.Number("height", style.height);
+            if (style.width != defaults.width) out.Number("width", style.width);
+            if (style.font != defaults.font) out.Text("font", style.font);
+            out.End();
         }
-        return styles;
+        out.End();
     }
 
-    static void WriteDimensionOptions(Json& object, const DimensionOptions& options,
+    static void WriteDimensionOptions(Tokens& out, const DimensionOptions& options,
                                       const DimensionOptions& defaults) {
-        if (options.terminator != defaults.terminator) object["terminator"] = options.terminator;
-        if (options.textMargin != defaults.textMargin) object["textMargin"] = options.textMargin;
+        if (options.terminator != defaults.terminator) out.Integer("terminator", options.terminator);
+        if (options.textMargin != defaults.textMargin) out.Number("textMargin", options.textMargin);
         if (options.extensionOvershoot != defaults.extensionOvershoot)
-            object["extensionOvershoot"] = options.extensionOvershoot;
+            out.Number("extensionOvershoot", options.extensionOvershoot);
     }
 
-    Json DimensionStyles() const {
-        Json styles = Json::array();
+    void DimensionStyles(Tokens& out) const {
+        if (drawing_.dimensionStyles.empty()) return;
+        out.Key("dimensionStyles");
+        out.Array();
         const DimensionStyle defaults;
         for (const auto& style : drawing_.dimensionStyles) {
-            Json entry = {{"name", style.name}};
-            if (style.textHeight != defaults.textHeight) entry["textHeight"] = style.textHeight;
-            if (style.decimals != defaults.decimals) entry["decimals"] = style.decimals;
-            WriteDimensionOptions(entry, style.options, defaults.options);
-            styles.push_back(entry);
+            out.Object();
+            out.Text("name", style.name);
+            if (style.textHeight != defaults.textHeight) out.Number("textHeight", style.textHeight);
+            if (style.decimals != defaults.decimals) out.Integer("decimals", style.decimals);
+            WriteDimensionOptions(out, style.options, defaults.options);
+            out.End();
         }
-        return styles;
+        out.End();
     }
 
     // Views after the last change repeat the one before them and are left out.
-    Json Views() const {
+    void Views(Tokens& out) const {
         const auto& views = drawing_.views;
         std::size_t count = 1;
         for (std::size_t i = 1; i < views.size(); ++i)
             if (!(views[i] == views[i - 1])) count = i + 1;
-        if (count == 1 && views[0] == ViewArea{}) return Json::array();
-        Json array = Json::array();
+        if (count == 1 && views[0] == ViewArea{}) return;
+        out.Key("views");
+        out.Array();
         for (std::size_t i = 0; i < count; ++i) {
             const ViewArea& view = views[i];
-            Json entry = {{"origin", PointJson(view.origin)}, {"extent", PointJson(view.extent)}};
-            if (!(view.rotation == Matrix3d::Identity())) entry["rotation"] = MatrixJson(view.rotation);
-            array.push_back(entry);
+            out.Object();
+            out.Key("origin"), out.Point(view.origin);
+            out.Key("extent"), out.Point(view.extent);
+            if (!(view.rotation == Matrix3d::Identity())) out.Key("rotation"), out.Matrix(view.rotation);
+            out.End();
         }
-        return array;
+        out.End();
     }
 
-    static void WriteSymbology(Json& object, const Symbology& symbology, const Symbology& defaults) {
-        if (symbology.level != defaults.level) object["level"] = symbology.level;
-        if (symbology.colour != defaults.colour) object["colour"] = symbology.colour;
-        if (symbology.lineStyle != defaults.lineStyle) object["lineStyle"] = symbology.lineStyle;
-        if (symbology.weight != defaults.weight) object["weight"] = symbology.weight;
+    static void WriteSymbology(Tokens& out, const Symbology& symbology, const Symbology& defaults) {
+        if (symbology.level != defaults.level) out.Text("level", symbology.level);
+        if (symbology.colour != defaults.colour) out.Integer("colour", symbology.colour);
+        if (symbology.lineStyle != defaults.lineStyle) out.Text("lineStyle", symbology.lineStyle);
+        if (symbology.weight != defaults.weight) out.Integer("weight", symbology.weight);
     }
 
-    static Json Properties(const PropertyList& properties) {
-        Json array = Json::array();
+    static void Properties(Tokens& out, const PropertyList& properties) {
+        out.Key("properties");
+        out.Array();
         for (const auto& property : properties) {
-            Json entry = {{"name", property.accessString}};
-            if (property.value.IsNumber()) entry["number"] = property.value.Number();
-            if (property.value.IsText()) entry["text"] = property.value.Text();
-            array.push_back(entry);
+            out.Object();
+            out.Text("name", property.accessString);
+            if (property.value.IsNumber()) out.Number("number", property.value.Number());
+            if (property.value.IsText()) out.Text("text", property.value.Text());
+            out.End();
         }
-        return array;
+        out.End();
     }
 
-    void WriteGeometry(Json& object, const Element& element) const {
+    void WriteGeometry(Tokens& out, const Element& element) const {
         std::visit(
             [&](const auto& g) {
                 using G = std::decay_t<decltype(g)>;
                 if constexpr (std::is_same_v<G, LinearGeometry>) {
-                    object["vertices"] = PointsJson(g.vertices);
+                    out.Key("vertices"), out.Points(g.vertices);
                 } else if constexpr (std::is_same_v<G, EllipseGeometry>) {
-                    object["centre"] = PointJson(g.centre);
-                    object["primaryRadius"] = g.primaryRadius;
-                    if (g.secondaryRadius != g.primaryRadius) object["secondaryRadius"] = g.secondaryRadius;
-                    if (!(g.rotation == Matrix3d::Identity())) object["rotation"] = MatrixJson(g.rotation);
+                    out.Key("centre"), out.Point(g.centre);
+                    out.Number("primaryRadius", g.primaryRadius);
+                    if (g.secondaryRadius != g.primaryRadius)
+                        out.Number("secondaryRadius", g.secondaryRadius);
+                    if (!(g.rotation == Matrix3d::Identity())) out.Key("rotation"), out.Matrix(g.rotation);
                 } else if constexpr (std::is_same_v<G, TextGeometry>) {
-                    object["text"] = g.text;
-                    object["origin"] = PointJson(g.origin);
-                    if (!(g.rotation == Matrix3d::Identity())) object["rotation"] = MatrixJson(g.rotation);
-                    if (!g.style.empty()) object["style"] = g.style;
+                    out.Text("text", g.text);
+                    out.Key("origin"), out.Point(g.origin);
+                    if (!(g.rotation == Matrix3d::Identity())) out.Key("rotation"), out.Matrix(g.rotation);
+                    if (!g.style.empty()) out.Text("style", g.style);
                     const auto [height, width] = sheet::DefaultTextSize(drawing_, g.style);
-                    if (g.height != height) object["height"] = g.height;
-                    if (g.width != width) object["width"] = g.width;
+                    if (g.height != height) out.Number("height", g.height);
+                    if (g.width != width) out.Number("width", g.width);
                     if (g.justification != TextGeometry{}.justification)
-                        object["justification"] = g.justification;
-                    if (!g.fixedOrigin) object["fixedOrigin"] = false;
+                        out.Integer("justification", g.justification);
+                    if (!g.fixedOrigin) out.Boolean("fixedOrigin", false);
                 } else if constexpr (std::is_same_v<G, CellGeometry>) {
-                    object["origin"] = PointJson(g.origin);
-                    if (g.pointCell) object["pointCell"] = true;
-                    if (g.scale != CellGeometry{}.scale) object["scale"] = g.scale;
+                    out.Key("origin"), out.Point(g.origin);
+                    if (g.pointCell) out.Boolean("pointCell", true);
+                    if (g.scale != CellGeometry{}.scale) {
+                        out.Key("scale");
+                        out.Array();
+                        for (double factor : g.scale) out.Number(factor);
+                        out.End();
+                    }
                 } else if constexpr (std::is_same_v<G, DimensionGeometry>) {
                     const DimensionGeometry defaults;
-                    object["points"] = PointsJson(g.points);
+                    out.Key("points"), out.Points(g.points);
                     bool anyText = false;
                     for (const auto& text : g.segmentTexts) anyText = anyText || !text.empty();
-                    if (anyText) object["segmentTexts"] = g.segmentTexts;
-                    if (!(g.rotation == Matrix3d::Identity())) object["rotation"] = MatrixJson(g.rotation);
-                    if (g.dimensionType != defaults.dimensionType) object["dimensionType"] = g.dimensionType;
-                    if (!g.style.empty()) object["style"] = g.style;
-                    WriteDimensionOptions(object, g.options,
-                                          sheet::DefaultDimensionOptions(drawing_, g.style));
-                    if (g.offset != defaults.offset) object["offset"] = g.offset;
-                    if (g.scale != defaults.scale) object["scale"] = g.scale;
-                    if (g.savedValue != defaults.savedValue) object["savedValue"] = g.savedValue;
+                    if (anyText) {
+                        out.Key("segmentTexts");
+                        out.Array();
+                        for (const auto& text : g.segmentTexts) out.Text(text);
+                        out.End();
+                    }
+                    if (!(g.rotation == Matrix3d::Identity())) out.Key("rotation"), out.Matrix(g.rotation);
+                    if (g.dimensionType != defaults.dimensionType)
+                        out.Integer("dimensionType", g.dimensionType);
+                    if (!g.style.empty()) out.Text("style", g.style);
+                    WriteDimensionOptions(out, g.options, sheet::DefaultDimensionOptions(drawing_, g.style));
+                    if (g.offset != defaults.offset) out.Number("offset", g.offset);
+                    if (g.scale != defaults.scale) out.Number("scale", g.scale);
+                    if (g.savedValue != defaults.savedValue)
+                        out.Key("savedValue"), out.Unsigned(g.savedValue);
                 }
             },
             element.geometry);
     }
 
-    Json ElementJson(const Element& element, const Symbology& defaults, bool isComponent) const {
-        Json object = Json::object();
-        if (!isComponent || element.id != NoElementId) object["id"] = element.id;
-        object["type"] = std::string(sheet::KeyOfElementType(element.type));
-        const auto* cell = std::get_if<CellGeometry>(&element.geometry);
-        if (cell) object["name"] = cell->name;
-        WriteSymbology(object, element.symbology, defaults);
-        if (element.locked) object["locked"] = true;
-        WriteGeometry(object, element);
-        if (!element.properties.empty()) object["properties"] = Properties(element.properties);
-        if (cell && !cell->components.empty()) {
-            Json components = Json::array();
-            for (const auto& component : cell->components)
-                components.push_back(ElementJson(component, element.symbology, true));
-            object["components"] = std::move(components);
-        }
-        return object;
-    }
-
-    Json Elements(const cad::ElementStore& model) const {
-        Json elements = Json::array();
-        for (const auto& [id, entry] : model.Entries())
-            elements.push_back(ElementJson(entry.element, sheet::ModelElementSymbology(), false));
-        return elements;
-    }
-
-    Json Attachment(const cad::Attachment& attachment) const {
+    void Attachment(Tokens& out, const cad::Attachment& attachment) const {
         const cad::Attachment defaults;
-        Json object = {{"name", attachment.name}};
-        if (attachment.unitFactor != defaults.unitFactor) object["unitFactor"] = attachment.unitFactor;
+        out.Object();
+        out.Text("name", attachment.name);
+        if (attachment.unitFactor != defaults.unitFactor) out.Number("unitFactor", attachment.unitFactor);
         if (attachment.scaleDivisor != defaults.scaleDivisor)
-            object["scaleDivisor"] = attachment.scaleDivisor;
-        if (attachment.displayed != defaults.displayed) object["displayed"] = attachment.displayed;
-        Json transform = Json::object();
+            out.Number("scaleDivisor", attachment.scaleDivisor);
+        if (attachment.displayed != defaults.displayed) out.Boolean("displayed", attachment.displayed);
         const Matrix3d matrix = attachment.toActive.Linear();
-        if (!(matrix == Matrix3d::Identity())) transform["matrix"] = MatrixJson(matrix);
         const Point translation = attachment.toActive.Translation();
-        if (!(translation == Point{})) transform["translation"] = PointJson(translation);
-        if (!transform.empty()) object["transform"] = transform;
-        SetIfNotEmpty(object, "elements", Elements(attachment.model));
-        return object;
+        const bool identityMatrix = matrix == Matrix3d::Identity();
+        const bool noTranslation = translation == Point{};
+        if (!identityMatrix || !noTranslation) {
+            out.Key("transform");
+            out.Object();
+            if (!identityMatrix) out.Key("matrix"), out.Matrix(matrix);
+            if (!noTranslation) out.Key("translation"), out.Point(translation);
+            out.End();
+        }
+        if (!attachment.model.Empty()) out.Key("elements"), out.Elements(attachment.model);
+        out.End();
     }
 
     const cad::Drawing& drawing_;
-    fs::path baseFolder_;
+    std::string macro_;
 };
 
 // ---- Text -------------------------------------------------------------------------------------
 
-// One step of the path to a value: an object key or an array index.
-struct PathStep {
-    std::string_view key;
-    std::size_t index = 0;
-    bool isIndex = false;
-};
-
-std::string Pointer(const std::vector<PathStep>& steps) {
-    std::string path;
-    for (const auto& step : steps)
-        path += "/" + (step.isIndex ? std::to_string(step.index) : sheet::PointerToken(step.key));
-    return path;
-}
-
 bool IsValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80           ? 1
-                                   : (lead >> 5) == 0x6  ? 2
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = (lead >> 5) == 0x6    ? 2
                                    : (lead >> 4) == 0xE  ? 3
                                    : (lead >> 3) == 0x1E ? 4
                                                          : 0;
         if (length == 0 || i + length > text.size()) return false;
-        std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        std::uint32_t code = lead & (0x7F >> length);
         for (std::size_t k = 1; k < length; ++k) {
             const auto next = static_cast<unsigned char>(text[i + k]);
             if ((next & 0xC0) != 0x80) return false;
@@ -310,35 +457,16 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
-// Everything the printer writes must read back: no infinities or NaN (JSON has none) and
-// only valid UTF-8 text.
-void CheckWritable(const Json& value, std::vector<PathStep>& steps, const std::string& source) {
-    if (value.is_number_float() && !std::isfinite(value.get<double>()))
-        throw SheetError(source, Pointer(steps),
-                         "cannot write the number " + DoubleToText(value.get<double>()) +
-                             " (only finite numbers can be stored)");
-    if (value.is_string() && !IsValidUtf8(value.get_ref<const std::string&>()))
-        throw SheetError(source, Pointer(steps), "cannot write text that is not valid UTF-8");
-    if (value.is_object()) {
-        for (const auto& item : value.items()) {
-            steps.push_back({item.key()});
-            CheckWritable(item.value(), steps, source);
-            steps.pop_back();
-        }
-    } else if (value.is_array()) {
-        for (std::size_t i = 0; i < value.size(); ++i) {
-            steps.push_back({{}, i, true});
-            CheckWritable(value[i], steps, source);
-            steps.pop_back();
-        }
-    }
-}
-
 // Quotes, backslashes and control characters escaped; everything else as it is, so that
 // names with accents read the same in the file as on the sheet.
 void AppendQuoted(std::string_view text, std::string& out) {
     out += '"';
-    for (char c : text) {
+    std::size_t plain = 0;  // start of the run of characters copied as they are
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20) continue;
+        out.append(text, plain, i - plain);
+        plain = i + 1;
         switch (c) {
             case '"':
                 out += "\\\"";
@@ -361,57 +489,70 @@ void AppendQuoted(std::string_view text, std::string& out) {
             case '\f':
                 out += "\\f";
                 break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    static constexpr char Hex[] = "0123456789abcdef";
-                    out += "\\u00";
-                    out += Hex[(c >> 4) & 0xF];
-                    out += Hex[c & 0xF];
-                } else {
-                    out += c;
-                }
+            default: {
+                static constexpr char Hex[] = "0123456789abcdef";
+                out += "\\u00";
+                out += Hex[(c >> 4) & 0xF];
+                out += Hex[c & 0xF];
+            }
         }
     }
+    out.append(text, plain, text.size() - plain);
     out += '"';
 }
 
-void AppendScalar(const Json& value, std::string& out) {
-    if (value.is_number_float())
-        out += DoubleToText(value.get<double>());
-    else if (value.is_string())
-        AppendQuoted(value.get_ref<const std::string&>(), out);
+// DoubleToText without a string of its own for each number.
+void AppendNumber(double value, std::string& out) {
+    char buffer[64];
+    char* end = buffer;
+    if (value == 0.0)
+        *end++ = '0';
+    else if (std::abs(value) < 1e15 && value == static_cast<double>(static_cast<long long>(value)))
+        end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value)).ptr;
     else
-        out += value.dump();
+        end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    out.append(buffer, end);
 }
 
-// Whether the value nests no deeper than `levels` containers; stops at the first deeper one,
-// so that asking it of a whole sheet costs no more than looking at its first element.
-bool NestsAtMost(const Json& value, int levels) {
-    if (!value.is_structured()) return true;
-    if (levels == 0) return false;
-    for (const auto& child : value)
-        if (!NestsAtMost(child, levels - 1)) return false;
-    return true;
+template <typename Integer>
+void AppendInteger(Integer value, std::string& out) {
+    char buffer[24];
+    out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
 }
 
-void AppendInline(const Json& value, std::string& out) {
-    if (!value.is_structured()) {
-        AppendScalar(value, out);
-        return;
-    }
-    const bool object = value.is_object();
-    out += object ? '{' : '[';
-    bool first = true;
-    for (const auto& item : value.items()) {
-        if (!first) out += ", ";
-        first = false;
-        if (object) {
-            AppendQuoted(item.key(), out);
-            out += ": ";
+// The JSON pointer of the value at `target` in a token list.
+std::string PointerTo(const Tokens& tokens, std::size_t target) {
+    struct Frame {
+        bool object;
+        std::string_view key;
+        std::size_t index = 0;
+    };
+    std::vector<Frame> frames;
+    const auto valueDone = [&frames] {
+        if (!frames.empty() && !frames.back().object) ++frames.back().index;
+    };
+    for (std::size_t i = 0; i < target; ++i) {
+        const Token& token = tokens[i];
+        switch (token.kind) {
+            case TokenKind::Object:
+            case TokenKind::Array:
+                frames.push_back({token.kind == TokenKind::Object, {}});
+                break;
+            case TokenKind::End:
+                frames.pop_back();
+                valueDone();
+                break;
+            case TokenKind::Key:
+                frames.back().key = TextOf(token);
+                break;
+            default:
+                valueDone();
         }
-        AppendInline(item.value(), out);
     }
-    out += object ? '}' : ']';
+    std::string path;
+    for (const Frame& frame : frames)
+        path += "/" + (frame.object ? sheet::PointerToken(frame.key) : std::to_string(frame.index));
+    return path;
 }
 
 constexpr std::size_t LineWidth = 100;
@@ -419,44 +560,139 @@ constexpr int IndentStep = 2;
 
 // Small values (a point, a row of a matrix, a property, a level) stay on one line when they
 // fit; elements and anything deeper open up, one entry a line.
-void Print(const Json& value, std::size_t column, int indent, std::string& out) {
-    if (!value.is_structured() || value.empty()) {
-        AppendInline(value, out);
-        return;
-    }
-    const bool isElement = value.is_object() && value.contains("type");
-    if (!isElement && NestsAtMost(value, 2)) {
-        std::string flat;
-        AppendInline(value, flat);
-        if (column + flat.size() <= LineWidth) {
-            out += flat;
-            return;
+class Printer {
+public:
+    Printer(const SheetWriter& writer, const Tokens& sheet, const std::string& source, std::string& out)
+        : writer_(writer), sheet_(sheet), source_(source), out_(out) {}
+
+    void Sheet() { Print(sheet_, 0, 0); }
+
+private:
+    // Returns the index after the value.
+    std::size_t Print(const Tokens& tokens, std::size_t at, int indent) {
+        const Token& token = tokens[at];
+        if (token.kind == TokenKind::Elements) {
+            PrintElements(*token.model, at, indent);
+            return at + 1;
         }
-    }
-    const bool object = value.is_object();
-    const std::string inner(static_cast<std::size_t>(indent + IndentStep), ' ');
-    out += object ? "{\n" : "[\n";
-    bool first = true;
-    for (const auto& item : value.items()) {
-        if (!first) out += ",\n";
-        first = false;
-        out += inner;
-        if (object) {
-            AppendQuoted(item.key(), out);
-            out += ": ";
+        const bool container = token.kind == TokenKind::Object || token.kind == TokenKind::Array;
+        if (!container || token.size == at + 1) return Inline(tokens, at);
+        if (!token.element && token.depth <= 2) {
+            const std::size_t start = out_.size();
+            const std::size_t column = start - (out_.rfind('\n') + 1);
+            const std::size_t next = Inline(tokens, at);
+            if (column + (out_.size() - start) <= LineWidth) return next;
+            out_.resize(start);
         }
-        const std::size_t lineStart = out.rfind('\n') + 1;
-        Print(item.value(), out.size() - lineStart, indent + IndentStep, out);
+        const bool object = token.kind == TokenKind::Object;
+        out_ += object ? "{\n" : "[\n";
+        std::size_t i = at + 1;
+        for (bool first = true; tokens[i].kind != TokenKind::End; first = false) {
+            if (!first) out_ += ",\n";
+            out_.append(static_cast<std::size_t>(indent + IndentStep), ' ');
+            if (object) {
+                AppendQuoted(TextOf(tokens[i++]), out_);
+                out_ += ": ";
+            }
+            i = Print(tokens, i, indent + IndentStep);
+        }
+        out_ += '\n';
+        out_.append(static_cast<std::size_t>(indent), ' ');
+        out_ += object ? '}' : ']';
+        return i + 1;
     }
-    out += "\n" + std::string(static_cast<std::size_t>(indent), ' ') + (object ? "}" : "]");
-}
+
+    std::size_t Inline(const Tokens& tokens, std::size_t at) {
+        const Token& token = tokens[at];
+        switch (token.kind) {
+            case TokenKind::Object:
+            case TokenKind::Array: {
+                const bool object = token.kind == TokenKind::Object;
+                out_ += object ? '{' : '[';
+                std::size_t i = at + 1;
+                for (bool first = true; tokens[i].kind != TokenKind::End; first = false) {
+                    if (!first) out_ += ", ";
+                    if (object) {
+                        AppendQuoted(TextOf(tokens[i++]), out_);
+                        out_ += ": ";
+                    }
+                    i = Inline(tokens, i);
+                }
+                out_ += object ? '}' : ']';
+                return i + 1;
+            }
+            case TokenKind::Number:
+                // Everything the printer writes must read back: JSON has no infinities or NaN.
+                if (!std::isfinite(token.number))
+                    Fail(tokens, at,
+                         "cannot write the number " + DoubleToText(token.number) +
+                             " (only finite numbers can be stored)");
+                AppendNumber(token.number, out_);
+                break;
+            case TokenKind::Integer:
+                AppendInteger(token.integer, out_);
+                break;
+            case TokenKind::Unsigned:
+                AppendInteger(token.unsignedInteger, out_);
+                break;
+            case TokenKind::Boolean:
+                out_ += token.boolean ? "true" : "false";
+                break;
+            case TokenKind::Text:
+                if (!IsValidUtf8(TextOf(token)))
+                    Fail(tokens, at, "cannot write text that is not valid UTF-8");
+                AppendQuoted(TextOf(token), out_);
+                break;
+            default:
+                break;
+        }
+        return at + 1;
+    }
+
+    void PrintElements(const cad::ElementStore& model, std::size_t at, int indent) {
+        elementsAt_ = at;
+        out_ += "[\n";
+        const std::string inner(static_cast<std::size_t>(indent + IndentStep), ' ');
+        element_ = 0;
+        for (const auto& [id, entry] : model.Entries()) {
+            if (element_ != 0) out_ += ",\n";
+            out_ += inner;
+            elementTokens_.Clear();
+            writer_.ElementTokens(elementTokens_, entry.element, sheet::ModelElementSymbology(), false);
+            inElement_ = true;
+            Print(elementTokens_, 0, indent + IndentStep);
+            inElement_ = false;
+            ++element_;
+        }
+        out_ += '\n';
+        out_.append(static_cast<std::size_t>(indent), ' ');
+        out_ += ']';
+    }
+
+    // Faults are rare, so their place is worked out only when there is one.
+    [[noreturn]] void Fail(const Tokens& tokens, std::size_t at, const std::string& problem) const {
+        const std::string pointer = inElement_ ? PointerTo(sheet_, elementsAt_) + "/" +
+                                                     std::to_string(element_) + PointerTo(tokens, at)
+                                               : PointerTo(tokens, at);
+        throw SheetError(source_, pointer, problem);
+    }
+
+    const SheetWriter& writer_;
+    const Tokens& sheet_;
+    const std::string& source_;
+    std::string& out_;
+    Tokens elementTokens_;  // of the element being printed; its storage serves every element
+    bool inElement_ = false;
+    std::size_t elementsAt_ = 0;  // the Elements token being printed
+    std::size_t element_ = 0;     // which of its elements
+};
 
 std::string WriteSheet(const cad::Drawing& drawing, const fs::path& baseFolder, const std::string& source) {
-    const Json root = SheetWriter(drawing, baseFolder).Build();
-    std::vector<PathStep> steps;
-    CheckWritable(root, steps, source);
+    const SheetWriter writer(drawing, baseFolder);
+    Tokens sheet;
+    writer.Sheet(sheet);
     std::string out;
-    Print(root, 0, 0, out);
+    Printer(writer, sheet, source, out).Sheet();
     out += '\n';
     return out;
 }
