@@ -228,7 +228,7 @@ Point CadHost::EllipsePointAtDistance(const Element& ellipse, double distance) c
 }
 
 PropertyHandler CadHost::GetPropertyHandler(const Element& element) const {
-    return PropertyHandler(element.properties);
+    return PropertyHandler::Reading(element.properties);
 }
 
 // ---- Macro environment ------------------------------------------------------------------

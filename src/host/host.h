@@ -78,6 +78,8 @@ public:
     virtual Point EllipsePointAtDistance(const Element& ellipse, double distance) const = 0;
 
     // ---- Component properties -----------------------------------------------------------
+    // The handler may read the element's properties in place: use it while the element is
+    // at hand.
     virtual PropertyHandler GetPropertyHandler(const Element& element) const = 0;
 
     // ---- Fence --------------------------------------------------------------------------

@@ -27,15 +27,15 @@ std::string PropertyValue::ToText() const {
 
 std::vector<std::string> PropertyHandler::AccessStrings() const {
     std::vector<std::string> names;
-    names.reserve(properties_.size());
-    for (const auto& property : properties_) names.push_back(property.accessString);
+    names.reserve(properties_->size());
+    for (const auto& property : *properties_) names.push_back(property.accessString);
     return names;
 }
 
 void PropertyHandler::Select(std::string_view accessString) {
     selected_ = NotSelected;
-    for (std::size_t i = 0; i < properties_.size(); ++i) {
-        if (properties_[i].accessString == accessString) {
+    for (std::size_t i = 0; i < properties_->size(); ++i) {
+        if ((*properties_)[i].accessString == accessString) {
             selected_ = i;
             return;
         }
@@ -45,7 +45,7 @@ void PropertyHandler::Select(std::string_view accessString) {
 
 const PropertyValue& PropertyHandler::SelectedValue() const {
     if (selected_ == NotSelected) throw HostError("no property is selected");
-    return properties_[selected_].value;
+    return (*properties_)[selected_].value;
 }
 
 }  // namespace zkl

@@ -3,6 +3,7 @@
 // then read its value.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -44,7 +45,14 @@ using PropertyList = std::vector<Property>;
 
 class PropertyHandler {
 public:
-    explicit PropertyHandler(PropertyList properties) : properties_(std::move(properties)) {}
+    // A handler with its own copy of the properties.
+    explicit PropertyHandler(PropertyList properties)
+        : owned_(std::make_shared<const PropertyList>(std::move(properties))), properties_(owned_.get()) {}
+    // A handler that reads the properties where they are, which must outlive it: an
+    // element's properties, read while the element is at hand. Reading a few properties of
+    // a component is the labeller's most frequent question; copying them all for each
+    // read cost more than the answer.
+    static PropertyHandler Reading(const PropertyList& properties) { return PropertyHandler(&properties); }
 
     std::vector<std::string> AccessStrings() const;
     // Throws HostError when the element has no property with this access string.
@@ -53,7 +61,10 @@ public:
     const PropertyValue& SelectedValue() const;
 
 private:
-    PropertyList properties_;
+    explicit PropertyHandler(const PropertyList* properties) : properties_(properties) {}
+
+    std::shared_ptr<const PropertyList> owned_;
+    const PropertyList* properties_;
     std::size_t selected_ = NotSelected;
     static constexpr std::size_t NotSelected = static_cast<std::size_t>(-1);
 };
