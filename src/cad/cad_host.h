@@ -197,6 +197,13 @@ private:
     Fence fence_;
     // The fence prepared for testing, made once each time the fence is defined.
     std::optional<FenceTest> fenceTest_;
+    // The fence's bounds in the attachments' coordinates, found for the current fence.
+    struct ModelBounds {
+        ModelId model;
+        Transform3d toActive;
+        Range bounds;
+    };
+    mutable std::vector<ModelBounds> fenceBoundsInModels_;
     FenceProbeMethod fenceProbeMethod_ = FenceProbeMethod::IndexAskingLastFirst;
     // The element the last fence query found, asked first by the next one.
     mutable std::optional<std::pair<ModelId, ElementId>> lastTakenIn_;

@@ -63,6 +63,7 @@ Outline CadHost::ActiveOutline(const Element& element, ModelId model) const {
 void CadHost::ClearFence() {
     fence_.polygon.clear();
     fenceTest_.reset();
+    fenceBoundsInModels_.clear();
 }
 
 void CadHost::DefineFenceFromElement(const Element& element, int view) {
@@ -78,6 +79,7 @@ void CadHost::DefineFenceFromElement(const Element& element, int view) {
                         ": it has fewer than three corners");
     fence_.polygon = std::move(polygon);
     fenceTest_.emplace(fence_);
+    fenceBoundsInModels_.clear();
 }
 
 void CadHost::DefineFenceFromPoints(const std::vector<Point>& points, int view) {
@@ -88,6 +90,7 @@ void CadHost::DefineFenceFromPoints(const std::vector<Point>& points, int view) 
                         " were given");
     fence_.polygon = std::move(polygon);
     fenceTest_.emplace(fence_);
+    fenceBoundsInModels_.clear();
 }
 
 bool CadHost::MeetsFence(const Element& element, const Transform3d* toActive, const FenceTest& test) const {
@@ -176,8 +179,15 @@ bool CadHost::TakesIn(const Element& element, ModelId model, const FenceTest& te
 }
 
 Range CadHost::FenceBoundsIn(ModelId model) const {
-    return model == ActiveModelId ? fence_.Bounds()
-                                  : TransformedRange(fence_.polygon, drawing_.AttachmentOf(model).toActive.Inverse());
+    if (model == ActiveModelId) return fenceTest_ ? fenceTest_->Bounds() : fence_.Bounds();
+    // A free-place search asks this for every probe; the attachment's transform is inverted
+    // once for each fence, unless the attachment moves in between.
+    const Transform3d& toActive = drawing_.AttachmentOf(model).toActive;
+    for (const auto& known : fenceBoundsInModels_)
+        if (known.model == model && known.toActive == toActive) return known.bounds;
+    const Range bounds = TransformedRange(fence_.polygon, toActive.Inverse());
+    fenceBoundsInModels_.push_back({model, toActive, bounds});
+    return bounds;
 }
 
 bool CadHost::VisitFenceTakesIn(ModelId model, const std::function<bool(ElementId)>& visit) const {
