@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := g++ cmake ninja-build pkgconf libgtest-dev libgmock-dev libbenchmark-dev \
             nlohmann-json3-dev libboost-dev libcli11-dev libcairo2-dev fonts-dejavu-core \
-            python3-ezdxf poppler-utils qt6-base-dev parallel
+            python3-ezdxf poppler-utils qt6-base-dev parallel slurm-wlm
 # What the labeller itself needs to build and run, for `make demo`.
 DEMO_PACKAGES := g++ cmake ninja-build pkgconf libgtest-dev libgmock-dev nlohmann-json3-dev \
                  libboost-dev libcli11-dev libcairo2-dev fonts-dejavu-core

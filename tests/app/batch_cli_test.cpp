@@ -1,7 +1,8 @@
 // Guards what a batch of `zkl-labeller auto` runs relies on: every run leaves a report that
 // says what it did or why it failed, with the exit status the program gave; the GNU parallel
 // recipe and the Slurm array script in examples/batch/ annotate a folder of sheets, one
-// output and one report per sheet; and the summary script adds the reports up.
+// output and one report per sheet; and the summary script adds the reports up. The recipes'
+// tests skip when GNU parallel or Slurm is missing; `make test` installs both.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -209,6 +210,59 @@ TEST_F(BatchCli, ParallelRecipeAnnotatesEverySheetOfAFolderWithAReportEach) {
     EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 8)
         << "a summary line per annotated sheet\n"
         << result.out;
+    ExpectEverySheetAnnotatedAndReported("out");
+}
+
+// A Slurm of this one host, up for as long as the object lives (tests/data/batch).
+class OneNodeSlurm {
+public:
+    OneNodeSlurm() : folder_(fs::temp_directory_path() / ("zkl_slurm_" + std::to_string(::getpid()))) {
+        // Short: the munge socket's path must fit a socket address.
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        started_ = std::system(Command("start").c_str()) == 0;
+    }
+    ~OneNodeSlurm() {
+        std::system(Command("stop").c_str());
+        fs::remove_all(folder_);
+    }
+    OneNodeSlurm(const OneNodeSlurm&) = delete;
+    OneNodeSlurm& operator=(const OneNodeSlurm&) = delete;
+
+    bool Started() const { return started_; }
+    // The helper script's command line for this cluster: start, wait JOB or stop.
+    std::string Command(const std::string& what) const {
+        return ShellQuote(std::string(ZKL_TEST_DATA_DIR) + "/batch/one_node_slurm.sh") + " " + what + " " +
+               ShellQuote(folder_.string());
+    }
+    std::string Environment() const { return "SLURM_CONF=" + ShellQuote((folder_ / "slurm.conf").string()); }
+    std::string Logs() const { return (folder_ / "log").string(); }
+
+private:
+    static std::string Script() {
+        return ShellQuote(std::string(ZKL_TEST_DATA_DIR) + "/batch/one_node_slurm.sh");
+    }
+
+    fs::path folder_;
+    bool started_ = false;
+};
+
+TEST_F(BatchCli, SlurmArrayScriptAnnotatesEverySheetOfAFolderWithAReportEach) {
+    for (const char* program : {"slurmctld", "slurmd", "sbatch", "munged", "mungekey"})
+        if (!Installed(program)) GTEST_SKIP() << program << " is not installed (package slurm-wlm)";
+    if (::geteuid() != 0) GTEST_SKIP() << "a Slurm of this host can only be started as root";
+    const OneNodeSlurm slurm;
+    ASSERT_TRUE(slurm.Started()) << "see " << slurm.Logs();
+    MakeSheetFolder();
+    const CliResult submitted = Shell(slurm.Environment() + " sbatch --parsable --array=0-8 " +
+                                      ShellQuote((Batch / "annotate-array.sbatch").string()) + " sheets out");
+    ASSERT_EQ(submitted.exitCode, 0) << submitted.err;
+    const std::string job = submitted.out.substr(0, submitted.out.find_first_of(";\n"));
+    const CliResult tasks = Shell(slurm.Command("wait") + " " + ShellQuote(job));
+    // The sheets are taken in name order: broken.json first.
+    std::string expected = "0 1:0\n";
+    for (int task = 1; task <= 8; ++task) expected += std::to_string(task) + " 0:0\n";
+    EXPECT_EQ(tasks.out, expected) << tasks.err;
     ExpectEverySheetAnnotatedAndReported("out");
 }
 
