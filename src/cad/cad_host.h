@@ -168,7 +168,7 @@ private:
     // order, until visit returns false; returns false when stopped early.
     bool VisitFenceTakesIn(ModelId model, const std::function<bool(ElementId)>& visit) const;
     // Whether the fence, under the current modes, takes in this element of `model`.
-    bool TakesIn(const Element& element, ModelId model, const FenceTest& test) const;
+    bool TakesIn(const ElementStore::Entry& entry, ModelId model, const FenceTest& test) const;
     // The fence's bounds in the coordinates of `model`, which its index is kept in.
     Range FenceBoundsIn(ModelId model) const;
     // Whether an element the fence took in before is still taken in, exactly as a query of

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "cad/cad_host.h"
+#include "cad/prepared_outline.h"
 #include "cad/text_metrics.h"
 
 namespace zkl::cad {
@@ -16,25 +17,11 @@ DimensionStyleLookup StylesOf(const Drawing& drawing) {
     return [&drawing](const std::string& name) { return drawing.DimensionStyleOrDefault(name); };
 }
 
-// The x-y range of points after a transform; a query box for another model's R-tree.
-Range TransformedRange(const std::vector<Point>& points, const Transform3d& transform) {
-    Range range = Range::FromPoint(transform.Apply(points.front()));
-    for (const Point& point : points) range.Extend(transform.Apply(point));
-    return range;
-}
-
 std::vector<Point> Corners2d(const Range& range) {
     return {range.low,
             {range.high.x, range.low.y, range.low.z},
             {range.high.x, range.high.y, range.low.z},
             {range.low.x, range.high.y, range.low.z}};
-}
-
-// A bound of how much a matrix can lengthen a vector (its Frobenius norm).
-double NormBound(const Matrix3d& matrix) {
-    double sum = 0;
-    for (const double entry : matrix.m) sum += entry * entry;
-    return std::sqrt(sum);
 }
 
 // Drops the closing vertex: the fence keeps an open ring.
@@ -167,15 +154,20 @@ bool CadHost::MeetsFence(const Element& element, const Transform3d* toActive, co
     return false;
 }
 
-bool CadHost::TakesIn(const Element& element, ModelId model, const FenceTest& test) const {
+bool CadHost::TakesIn(const ElementStore::Entry& entry, ModelId model, const FenceTest& test) const {
     const FenceModes modes = drawing_.fenceModes;
     // In overlap mode an element is taken in as soon as one piece of it meets the fence, so
     // the test stops there; the other modes need the whole outline's relation.
     if (modes.overlap && !modes.outside) {
         const Transform3d* toActive = model == ActiveModelId ? nullptr : &drawing_.AttachmentOf(model).toActive;
-        return MeetsFence(element, toActive, test);
+        // The pieces are kept with the stored element, which a rewrite replaces; they are
+        // made again only when the attachment has moved since.
+        const bool current = entry.prepared && (toActive ? entry.prepared->toActive == *toActive
+                                                         : !entry.prepared->toActive.has_value());
+        if (!current) entry.prepared = std::make_shared<const PreparedOutline>(PrepareOutline(entry.element, toActive));
+        return entry.prepared->complete ? entry.prepared->Meets(test) : MeetsFence(entry.element, toActive, test);
     }
-    return Fence::TakesIn(fence_.Relate(ActiveOutline(element, model)), modes);
+    return Fence::TakesIn(fence_.Relate(ActiveOutline(entry.element, model)), modes);
 }
 
 Range CadHost::FenceBoundsIn(ModelId model) const {
@@ -193,7 +185,7 @@ Range CadHost::FenceBoundsIn(ModelId model) const {
 bool CadHost::VisitFenceTakesIn(ModelId model, const std::function<bool(ElementId)>& visit) const {
     const ElementStore& store = drawing_.Model(model);
     const FenceTest& fenceTest = *fenceTest_;
-    auto test = [&](ElementId id) { return TakesIn(store.Get(id), model, fenceTest) ? visit(id) : true; };
+    auto test = [&](ElementId id) { return TakesIn(store.EntryOf(id), model, fenceTest) ? visit(id) : true; };
 
     // A void fence takes in what lies outside it, which the fence's bounds cannot narrow.
     if (drawing_.fenceModes.outside) {
@@ -213,8 +205,8 @@ bool CadHost::VisitFenceTakesIn(ModelId model, const std::function<bool(ElementI
 bool CadHost::StillTakenIn(ModelId model, ElementId id) const {
     if (model >= drawing_.ModelCount()) return false;
     const ElementStore& store = drawing_.Model(model);
-    const Element* element = store.Find(id);
-    if (!element) return false;
+    const ElementStore::Entry* entry = store.FindEntry(id);
+    if (!entry) return false;
     // Only what the query would look at counts: an element whose range misses the fence's
     // bounds is never tested there, however close it comes.
     if (!drawing_.fenceModes.outside) {
@@ -223,7 +215,7 @@ bool CadHost::StillTakenIn(ModelId model, ElementId id) const {
         const Range range = store.RangeOf(id);
         if (!Range::FromCorners(range.low, range.high).Overlaps2d(bounds)) return false;
     }
-    return TakesIn(*element, model, *fenceTest_);
+    return TakesIn(*entry, model, *fenceTest_);
 }
 
 std::vector<Element> CadHost::FenceContents() const {

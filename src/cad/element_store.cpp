@@ -1,5 +1,6 @@
 #include "cad/element_store.h"
 
+#include "cad/prepared_outline.h"
 #include "host/host_error.h"
 
 namespace zkl::cad {
@@ -8,7 +9,7 @@ ElementId ElementStore::Add(Element& element, const Range& range) {
     CheckCellNesting(element);
     element.id = nextId_++;
     // Ids only grow, so a new element goes at the end of the map without a search.
-    entries_.emplace_hint(entries_.end(), element.id, Entry{element, range});
+    entries_.emplace_hint(entries_.end(), element.id, Entry{element, range, nullptr});
     index_.Insert(element.id, range);
     if (extent_) extent_->Extend(range);
     return element.id;
@@ -20,7 +21,7 @@ void ElementStore::Insert(Element element, const Range& range) {
     // A file lists its elements by id, so loading one appends at the end of the map, where
     // the hint saves the search.
     const ElementId id = element.id;
-    Entry entry{std::move(element), range};
+    Entry entry{std::move(element), range, nullptr};
     if (entries_.empty() || entries_.rbegin()->first < id)
         entries_.emplace_hint(entries_.end(), id, std::move(entry));
     else if (!entries_.try_emplace(id, std::move(entry)).second)
@@ -37,7 +38,7 @@ void ElementStore::Replace(Element element, const Range& range) {
         throw HostError("element " + std::to_string(element.id) +
                         " is not in the model and cannot be rewritten");
     const ElementId id = element.id;
-    it->second = Entry{std::move(element), range};
+    it->second = Entry{std::move(element), range, nullptr};
     index_.Remove(id);
     index_.Insert(id, range);
     extent_.reset();
@@ -51,14 +52,21 @@ void ElementStore::Remove(ElementId id) {
 }
 
 const Element* ElementStore::Find(ElementId id) const {
-    auto it = entries_.find(id);
-    return it == entries_.end() ? nullptr : &it->second.element;
+    const Entry* entry = FindEntry(id);
+    return entry ? &entry->element : nullptr;
 }
 
-const Element& ElementStore::Get(ElementId id) const {
-    if (const Element* element = Find(id)) return *element;
+const ElementStore::Entry* ElementStore::FindEntry(ElementId id) const {
+    auto it = entries_.find(id);
+    return it == entries_.end() ? nullptr : &it->second;
+}
+
+const ElementStore::Entry& ElementStore::EntryOf(ElementId id) const {
+    if (const Entry* entry = FindEntry(id)) return *entry;
     throw HostError("element " + std::to_string(id) + " does not exist in the model");
 }
+
+const Element& ElementStore::Get(ElementId id) const { return EntryOf(id).element; }
 
 const Range& ElementStore::RangeOf(ElementId id) const {
     auto it = entries_.find(id);

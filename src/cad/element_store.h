@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "cad/spatial_index.h"
@@ -13,11 +14,16 @@
 
 namespace zkl::cad {
 
+struct PreparedOutline;
+
 class ElementStore {
 public:
     struct Entry {
         Element element;
         Range range;
+        // The fence test's pieces of the element, made when first needed (CadHost); a
+        // rewrite replaces the entry and so drops them.
+        mutable std::shared_ptr<const PreparedOutline> prepared;
     };
     using Map = std::map<ElementId, Entry>;
 
@@ -33,6 +39,9 @@ public:
     void Remove(ElementId id);
 
     const Element* Find(ElementId id) const;
+    const Entry* FindEntry(ElementId id) const;
+    // Throws HostError naming the id when there is no such element.
+    const Entry& EntryOf(ElementId id) const;
     // Throws HostError naming the id when there is no such element.
     const Element& Get(ElementId id) const;
     const Range& RangeOf(ElementId id) const;

@@ -122,7 +122,10 @@ TEST(FenceProbe, PieceByPieceTestAgreesWithTheWholeOutlineRelation) {
 TEST(FenceProbe, EveryMethodFindsExactlyWhatTheIndexFinds) {
     // Each fence is probed again a few small steps aside, as a free-place search does, so
     // the method that asks the last element found first meets both a hit that still holds
-    // and one that no longer does; halfway, the elements last found are deleted.
+    // and one that no longer does. Halfway, the elements last found are deleted; at three
+    // quarters, the elements found are moved and the attachment turns, so that the pieces
+    // prepared for the fence test must be made again (the whole-outline relation is the
+    // judge of that).
     CadHost reference(RandomScene(7).drawing);
     reference.SetFenceProbeMethod(FenceProbeMethod::SpatialIndex);
     CadHost linear(RandomScene(7).drawing);
@@ -140,12 +143,26 @@ TEST(FenceProbe, EveryMethodFindsExactlyWhatTheIndexFinds) {
             EXPECT_EQ(linear.FenceHasContents(), hit) << "fence " << i << " step " << step;
             EXPECT_EQ(recalling.FenceHasContents(), hit) << "fence " << i << " step " << step;
             EXPECT_EQ(Contents(linear), Contents(reference));
+            EXPECT_EQ(Contents(recalling),
+                      ByRelation(recalling.GetDrawing(), recalling.CurrentFence(), recalling.GetFenceModes()));
             hits += hit;
         }
         if (i == fences.size() / 2) {
             for (const Element& element : recalling.FenceContents())
                 if (element.model == ActiveModelId)
                     for (CadHost* host : {&reference, &linear, &recalling}) host->RemoveElement(element);
+        }
+        if (i == 3 * fences.size() / 4) {
+            for (Element element : recalling.FenceContents()) {
+                if (element.model != ActiveModelId) continue;
+                element.ApplyTransform(Transform3d::FromMatrixAndTranslation(Matrix3d::Identity(), {3, 2, 0}));
+                for (CadHost* host : {&reference, &linear, &recalling}) host->RewriteElement(element);
+            }
+            for (CadHost* host : {&reference, &linear, &recalling}) {
+                Transform3d& toActive = host->GetDrawing().attachments.front().toActive;
+                toActive = Transform3d::FromMatrixAndTranslation(Matrix3d::RotationAboutAxisIndex(2, 0.1), {0, 5, 0}) *
+                           toActive;
+            }
         }
     }
     EXPECT_GT(hits, 100) << "the scene must give the test something to find";

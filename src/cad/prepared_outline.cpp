@@ -1,0 +1,102 @@
+#include "cad/prepared_outline.h"
+
+#include <cmath>
+
+#include "cad/element_geometry.h"
+#include "cad/text_metrics.h"
+
+namespace zkl::cad {
+
+namespace {
+
+void Prepare(const Element& element, const Transform3d* toActive, PreparedOutline& prepared) {
+    auto toFence = [&](const Point& p) { return toActive ? toActive->Apply(p) : p; };
+    switch (element.type) {
+        case ElementType::Line:
+        case ElementType::LineString:
+        case ElementType::Shape: {
+            const auto& vertices = element.Linear().vertices;
+            if (vertices.empty()) return;
+            if (vertices.size() == 1) {
+                prepared.segments.push_back({toFence(vertices[0]), toFence(vertices[0])});
+                return;
+            }
+            Point previous = toFence(vertices.front());
+            for (std::size_t i = 1; i < vertices.size(); ++i) {
+                const Point next = toFence(vertices[i]);
+                prepared.segments.push_back({previous, next});
+                previous = next;
+            }
+            // A shape is a ring even when its vertex list was not closed by its maker.
+            if (element.type == ElementType::Shape && vertices.size() > 2 && !(vertices.front() == vertices.back()))
+                prepared.segments.push_back({previous, toFence(vertices.front())});
+            return;
+        }
+        case ElementType::Text: {
+            const TextGeometry& text = element.Text();
+            double reach = (static_cast<double>(text.text.size()) * std::abs(text.width) + std::abs(text.height)) *
+                           NormBound(text.rotation);
+            if (toActive) reach *= NormBound(toActive->Linear());
+            const Point origin = toFence(text.origin);
+            PreparedOutline::Text prepared_text{{origin - Point{reach, reach, 0}, origin + Point{reach, reach, 0}},
+                                                TextCorners(text)};
+            for (Point& corner : prepared_text.corners) corner = toFence(corner);
+            prepared.texts.push_back(prepared_text);
+            return;
+        }
+        case ElementType::Ellipse: {
+            if (!toActive) {
+                prepared.ellipses.push_back({std::nullopt, element.Ellipse()});
+                return;
+            }
+            const Range local = EllipseRange(element.Ellipse());
+            std::vector<Point> corners;
+            for (const double x : {local.low.x, local.high.x})
+                for (const double y : {local.low.y, local.high.y})
+                    for (const double z : {local.low.z, local.high.z}) corners.push_back({x, y, z});
+            Element moved = element;
+            moved.ApplyTransform(*toActive);
+            prepared.ellipses.push_back({TransformedRange(corners, *toActive), moved.Ellipse()});
+            return;
+        }
+        case ElementType::Cell:
+            for (const Element& component : element.Cell().components) Prepare(component, toActive, prepared);
+            return;
+        case ElementType::Dimension:
+            prepared.complete = false;
+            return;
+    }
+}
+
+}  // namespace
+
+double NormBound(const Matrix3d& matrix) {
+    double sum = 0;
+    for (const double entry : matrix.m) sum += entry * entry;
+    return std::sqrt(sum);
+}
+
+Range TransformedRange(const std::vector<Point>& points, const Transform3d& transform) {
+    Range range = Range::FromPoint(transform.Apply(points.front()));
+    for (const Point& point : points) range.Extend(transform.Apply(point));
+    return range;
+}
+
+PreparedOutline PrepareOutline(const Element& element, const Transform3d* toActive) {
+    PreparedOutline prepared;
+    if (toActive) prepared.toActive = *toActive;
+    Prepare(element, toActive, prepared);
+    return prepared;
+}
+
+bool PreparedOutline::Meets(const FenceTest& test) const {
+    for (const Segment& segment : segments)
+        if (test.SegmentMeets(segment)) return true;
+    for (const Text& text : texts)
+        if (test.BoxMeets(text.reach) && test.SolidMeets(text.corners)) return true;
+    for (const Ellipse& ellipse : ellipses)
+        if ((!ellipse.guard || test.BoxMeets(*ellipse.guard)) && test.EllipseMeets(ellipse.ellipse)) return true;
+    return false;
+}
+
+}  // namespace zkl::cad
