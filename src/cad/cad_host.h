@@ -180,6 +180,9 @@ private:
     // The models whose elements the fence and locate see: the active one, then the
     // displayed attachments in order.
     std::vector<ModelId> VisibleModels() const;
+    bool IsVisible(ModelId model) const;
+    // Prepares the fence test and forgets what was found for the fence before.
+    void PrepareFence();
     // The outline of an element of `model` in active-model coordinates.
     Outline ActiveOutline(const Element& element, ModelId model) const;
     const Element& ActiveModelElementToChange(const Element& element, const char* change) const;

@@ -32,10 +32,14 @@ std::vector<Point> OpenRing(std::vector<Point> points) {
 
 }  // namespace
 
+bool CadHost::IsVisible(ModelId model) const {
+    return model == ActiveModelId || (model < drawing_.ModelCount() && drawing_.AttachmentOf(model).displayed);
+}
+
 std::vector<ModelId> CadHost::VisibleModels() const {
-    std::vector<ModelId> models{ActiveModelId};
-    for (ModelId model = 1; model < drawing_.ModelCount(); ++model)
-        if (drawing_.AttachmentOf(model).displayed) models.push_back(model);
+    std::vector<ModelId> models;
+    for (ModelId model = ActiveModelId; model < drawing_.ModelCount(); ++model)
+        if (IsVisible(model)) models.push_back(model);
     return models;
 }
 
@@ -65,18 +69,24 @@ void CadHost::DefineFenceFromElement(const Element& element, int view) {
         throw HostError("a fence cannot be defined from " + element.Describe() +
                         ": it has fewer than three corners");
     fence_.polygon = std::move(polygon);
-    fenceTest_.emplace(fence_);
-    fenceBoundsInModels_.clear();
+    PrepareFence();
 }
 
 void CadHost::DefineFenceFromPoints(const std::vector<Point>& points, int view) {
     drawing_.View(view);
-    std::vector<Point> polygon = OpenRing(points);
-    if (polygon.size() < 3)
-        throw HostError("a fence needs at least three points, " + std::to_string(polygon.size()) +
-                        " were given");
-    fence_.polygon = std::move(polygon);
-    fenceTest_.emplace(fence_);
+    const std::size_t corners = points.size() > 1 && points.front() == points.back() ? points.size() - 1 : points.size();
+    if (corners < 3)
+        throw HostError("a fence needs at least three points, " + std::to_string(corners) + " were given");
+    // The buffers of the fence before are reused: a free-place search defines one per probe.
+    fence_.polygon.assign(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(corners));
+    PrepareFence();
+}
+
+void CadHost::PrepareFence() {
+    if (fenceTest_)
+        fenceTest_->Assign(fence_);
+    else
+        fenceTest_.emplace(fence_);
     fenceBoundsInModels_.clear();
 }
 
@@ -239,15 +249,14 @@ std::vector<Element> CadHost::FenceContents() const {
 
 bool CadHost::FenceHasContents() const {
     if (!fence_.Defined()) throw HostError("no fence is defined");
-    const std::vector<ModelId> models = VisibleModels();
     // The probes of a free-place search lie a step apart, so what was in one fence is mostly
     // in the next: asking that element first spares the index query. Any one element taken
     // in answers the question, so the answer is the same whichever is found.
     if (fenceProbeMethod_ == FenceProbeMethod::IndexAskingLastFirst && lastTakenIn_ &&
-        std::find(models.begin(), models.end(), lastTakenIn_->first) != models.end() &&
-        StillTakenIn(lastTakenIn_->first, lastTakenIn_->second))
+        IsVisible(lastTakenIn_->first) && StillTakenIn(lastTakenIn_->first, lastTakenIn_->second))
         return true;
-    for (ModelId model : models) {
+    for (ModelId model = ActiveModelId; model < drawing_.ModelCount(); ++model) {
+        if (!IsVisible(model)) continue;
         const bool none = VisitFenceTakesIn(model, [&](ElementId id) {
             lastTakenIn_ = {model, id};
             return false;

@@ -86,8 +86,13 @@ bool Fence::TakesIn(FenceRelation relation, const FenceModes& modes) {
     return relation == (modes.outside ? FenceRelation::Outside : FenceRelation::Inside);
 }
 
-FenceTest::FenceTest(const Fence& fence)
-    : polygon_(fence.polygon), bounds_(fence.Bounds()), slack_(TouchingSlack(bounds_)) {
+FenceTest::FenceTest(const Fence& fence) { Assign(fence); }
+
+void FenceTest::Assign(const Fence& fence) {
+    polygon_.assign(fence.polygon.begin(), fence.polygon.end());
+    bounds_ = fence.Bounds();
+    slack_ = TouchingSlack(bounds_);
+    edges_.clear();
     for (std::size_t i = 0; i < polygon_.size(); ++i)
         edges_.push_back({polygon_[i], polygon_[(i + 1) % polygon_.size()]});
 }

@@ -33,6 +33,8 @@ struct Fence {
 class FenceTest {
 public:
     explicit FenceTest(const Fence& fence);
+    // Prepares for another fence, reusing the buffers (a search defines one per probe).
+    void Assign(const Fence& fence);
 
     const Range& Bounds() const { return bounds_; }
     // Whether an axis-aligned box can hold a piece that meets the fence: the cheap test
