@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := g++ cmake ninja-build pkgconf libgtest-dev libgmock-dev libbenchmark-dev \
             nlohmann-json3-dev libboost-dev libcli11-dev libcairo2-dev fonts-dejavu-core \
-            python3-ezdxf poppler-utils qt6-base-dev parallel slurm-wlm
+            python3-ezdxf poppler-utils qt6-base-dev parallel
 # What the labeller itself needs to build and run, for `make demo`.
 DEMO_PACKAGES := g++ cmake ninja-build pkgconf libgtest-dev libgmock-dev nlohmann-json3-dev \
                  libboost-dev libcli11-dev libcairo2-dev fonts-dejavu-core
@@ -12,6 +12,9 @@ DEMO_PACKAGES := g++ cmake ninja-build pkgconf libgtest-dev libgmock-dev nlohman
 INTEROP_PACKAGES := librecad poppler-utils
 # libFuzzer and the sanitizer runtimes come with clang; only `make fuzz` needs them.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+# A one-node Slurm for the job-array script's test; heavy, so only `make test-slurm` installs it
+# (without it that test skips).
+SLURM_PACKAGES := slurm-wlm
 # A real X display server for the desktop program's picture.
 SCREENSHOT_PACKAGES := xvfb xauth
 SCREENSHOT ?= docs/images/desktop.png
@@ -27,7 +30,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= 2
 
-.PHONY: all deps fuzz-deps configure build demo test test-interop bench test-sanitize fuzz-build fuzz gui screenshot clean format
+.PHONY: all deps fuzz-deps configure build demo test test-interop bench test-sanitize fuzz-build fuzz gui screenshot test-slurm clean format
 
 all: build
 
@@ -101,6 +104,11 @@ fuzz-build: fuzz-deps
 
 fuzz: fuzz-build
 	@fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The batch recipe's Slurm job array on a Slurm started on this machine (docs/batch.md).
+test-slurm: build
+	$(call install_missing,$(SLURM_PACKAGES))
+	@cd $(BUILD) && ctest --output-on-failure -R Slurm
 
 # The desktop program on the example sheet (docs/desktop.md).
 gui: build
