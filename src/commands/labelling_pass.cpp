@@ -28,6 +28,19 @@ std::int64_t FirstCounter(double startCount, double step) {
     return static_cast<std::int64_t>(first);
 }
 
+// The progress text for `counter`, made from the one for counter - 1: a label's search may
+// take thousands of probes, and building each text anew cost more than the probe itself.
+void AdvanceProbeProgressText(std::string& text, std::int64_t counter) {
+    if (counter <= 1 || counter / 10 > MaximumProgressBars) {
+        text = ProbeProgressText(counter);
+    } else if (counter % 10 == 0) {
+        text.resize(text.size() - 9);
+        text += '|';
+    } else {
+        text += '>';
+    }
+}
+
 }  // namespace
 
 std::string ProbeProgressText(std::int64_t counter) {
@@ -49,6 +62,7 @@ FreePlaceSearch FindFreeLabelOffset(Host& host, const Point& low, const Point& h
 
     FreePlaceSearch search;
     std::int64_t counter = FirstCounter(startCount, step);
+    std::string progress = ProbeProgressText(counter);
     // Ring k has radius k*s and its probes lie at arc lengths j*s; multiplying instead of
     // adding up keeps a ring's last step exact however many rings came before.
     int ring = 1;
@@ -60,7 +74,8 @@ FreePlaceSearch FindFreeLabelOffset(Host& host, const Point& low, const Point& h
         const double arc = static_cast<double>(stepOnRing) * step;
         if (arc < circumference) {
             ++counter;
-            host.ShowStatus(StatusField::Prompt, ProbeProgressText(counter));
+            AdvanceProbeProgressText(progress, counter);
+            host.ShowStatus(StatusField::Prompt, progress);
             const Point v = host.EllipsePointAtDistance(circle, arc) - low;
             const Point k1 = low + v;
             const Point k3 = high + v;

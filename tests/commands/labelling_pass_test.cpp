@@ -47,6 +47,18 @@ TEST(FreePlaceSearch, CounterStartsAtStartOverStepAndShowsTensAsBarsAndTheRestAs
         const char* text;
     } table[] = {{0, ""}, {4, ">>>>"}, {10, "|"}, {13, "|>>>"}, {23, "||>>>"}, {101, "||||||||||>"}};
     for (const auto& row : table) EXPECT_EQ(ProbeProgressText(row.counter), row.text) << row.counter;
+
+    // The search updates its text probe by probe; every text it shows is the counter's (the
+    // host keeps the texts that are not empty, which begin at counter 1 or after it).
+    for (const double start : {-25.0, 0.0, 3.0, 95.0}) {
+        RecordingHost blocked(BlockedDrawing());
+        FindFreeLabelOffset(blocked, Low, High, 1.0, start);
+        const std::int64_t first = std::max<std::int64_t>(static_cast<std::int64_t>(std::floor(start)) + 1, 1);
+        ASSERT_GE(blocked.prompts.size(), 300u);
+        for (std::size_t i = 0; i < 300; ++i)
+            ASSERT_EQ(blocked.prompts[i], ProbeProgressText(first + static_cast<std::int64_t>(i)))
+                << "start " << start << ", probe " << i + 1;
+    }
 }
 
 TEST(FreePlaceSearch, FirstProbeLiesOneStepAwayAndAFreeOneEndsTheSearch) {
