@@ -431,32 +431,6 @@ private:
 
 // ---- Text -------------------------------------------------------------------------------------
 
-bool IsValidUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        const std::size_t length = (lead >> 5) == 0x6    ? 2
-                                   : (lead >> 4) == 0xE  ? 3
-                                   : (lead >> 3) == 0x1E ? 4
-                                                         : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        std::uint32_t code = lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and code points beyond Unicode are not UTF-8 either.
-        static constexpr std::uint32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < Smallest[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return false;
-        i += length;
-    }
-    return true;
-}
-
 // Quotes, backslashes and control characters escaped; everything else as it is, so that
 // names with accents read the same in the file as on the sheet.
 void AppendQuoted(std::string_view text, std::string& out) {
@@ -639,7 +613,7 @@ private:
                 out_ += token.boolean ? "true" : "false";
                 break;
             case TokenKind::Text:
-                if (!IsValidUtf8(TextOf(token)))
+                if (!sheet::IsValidUtf8(TextOf(token)))
                     Fail(tokens, at, "cannot write text that is not valid UTF-8");
                 AppendQuoted(TextOf(token), out_);
                 break;
