@@ -52,8 +52,8 @@ Outline CadHost::ActiveOutline(const Element& element, ModelId model) const {
 // ---- Fence ------------------------------------------------------------------------------
 
 void CadHost::ClearFence() {
+    // The prepared test stays for its buffers; with no polygon no query reaches it.
     fence_.polygon.clear();
-    fenceTest_.reset();
     fenceBoundsInModels_.clear();
 }
 
