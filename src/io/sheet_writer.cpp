@@ -554,8 +554,9 @@ private:
         if (!token.element && token.depth <= 2) {
             const std::size_t start = out_.size();
             const std::size_t column = start - (out_.rfind('\n') + 1);
-            const std::size_t next = Inline(tokens, at);
-            if (column + (out_.size() - start) <= LineWidth) return next;
+            const std::size_t next =
+                Inline(tokens, at, column < LineWidth ? start + (LineWidth - column) : start);
+            if (next != TooLong) return next;
             out_.resize(start);
         }
         const bool object = token.kind == TokenKind::Object;
@@ -576,7 +577,12 @@ private:
         return i + 1;
     }
 
-    std::size_t Inline(const Tokens& tokens, std::size_t at) {
+    static constexpr std::size_t TooLong = SIZE_MAX;
+
+    // Returns the index after the value, or TooLong as soon as the text goes past `limit`, so
+    // that a list too long for one line (a component's properties) is not written out whole
+    // before it is written again one entry a line.
+    std::size_t Inline(const Tokens& tokens, std::size_t at, std::size_t limit = SIZE_MAX) {
         const Token& token = tokens[at];
         switch (token.kind) {
             case TokenKind::Object:
@@ -590,10 +596,11 @@ private:
                         AppendQuoted(TextOf(tokens[i++]), out_);
                         out_ += ": ";
                     }
-                    i = Inline(tokens, i);
+                    i = Inline(tokens, i, limit);
+                    if (i == TooLong || out_.size() > limit) return TooLong;
                 }
                 out_ += object ? '}' : ']';
-                return i + 1;
+                return out_.size() > limit ? TooLong : i + 1;
             }
             case TokenKind::Number:
                 // Everything the printer writes must read back: JSON has no infinities or NaN.
