@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/cli/auto_command.h"
+#include "app/cli/check_command.h"
 #include "app/cli/cli_support.h"
 #include "app/cli/command.h"
 #include "app/cli/generate_command.h"
@@ -75,7 +76,7 @@ int main(int argc, char** argv) {
     const std::vector<Command> commands{
         AddInspectCommand(program),  AddRenderCommand(program), AddAutoCommand(program),
         AddGenerateCommand(program), AddRunCommand(program),    AddSettingsCommand(program),
-        AddImportPcfCommand(program),
+        AddImportPcfCommand(program), AddCheckCommand(program),
     };
 
     try {
