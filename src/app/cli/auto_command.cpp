@@ -9,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "app/cli/check_command.h"
 #include "app/cli/cli_support.h"
 #include "app/cli/picture_output.h"
 #include "app/cli/run_report.h"
@@ -36,6 +37,7 @@ struct AutoArguments {
     PictureOptions pictures;
     std::optional<std::string> report;
     bool quiet = false;
+    bool check = false;
 };
 
 // Prints a line at every drawing area and, between them, at most one a second.
@@ -142,6 +144,9 @@ void Annotate(const AutoArguments& arguments, ProgressPrinter& printer, RunRepor
     if (!ran) throw std::runtime_error("Automatic Place did not run");
     if (!arguments.quiet) PrintMessages(host);
 
+    // While the configuration is still where the run found it.
+    const std::optional<QualityReport> quality =
+        arguments.check ? std::optional(CheckAfterRun(module)) : std::nullopt;
     cad::Drawing& result = host.GetDrawing();
     result.macroProjectPath = sheetMacroProject;
     io::OutputSet written;
@@ -158,6 +163,7 @@ void Annotate(const AutoArguments& arguments, ProgressPrinter& printer, RunRepor
               << ", " << report.labels << " labels (" << report.freePlaces << " at a free place), "
               << report.sideLabels << " side labels, " << report.dimensions << " dimensions, "
               << report.probes << " probes, " << printer.Seconds() << " s\n";
+    if (quality) PrintQualitySummary(std::cout, *quality);
 }
 
 // The report must be able to tell of any later failure, so it is checked first and on its
@@ -224,6 +230,7 @@ Command AddAutoCommand(CLI::App& program) {
                      "Also write what the run did, or why it failed, as JSON (docs/batch.md)")
         ->check(CLI::Validator(CheckReportName, "FILE.json", "report file name"));
     command->add_flag("-q,--quiet", arguments->quiet, "No progress and no messages on stderr");
+    command->add_flag("--check", arguments->check, "Print the quality summary of the result, as check does");
     return {command, [arguments] { Auto(*arguments); }};
 }
 
