@@ -41,19 +41,22 @@ TEST_F(CheckCli, ReportsTheAnnotatedExampleAsAutoCheckSummarisesIt) {
 }
 
 TEST_F(CheckCli, StrictFailsOnOverlappingBodiesAndBadSheetsNameTheFile) {
-    const auto strict = Run({"check", Data("check_overlap_sheet.json"), "--config", Example("ZKL_Labeller.ini"),
-                             "--strict"});
+    const auto strict =
+        Run({"check", Data("check_overlap_sheet.json"), "--config", Example("ZKL_Labeller.ini"), "--strict"});
     EXPECT_EQ(strict.exitCode, 1);
-    EXPECT_NE(strict.out.find("overlapping label bodies: label #2 and label #3 overlap by 0.01 at (19.995, 12.5)"),
-              std::string::npos)
+    EXPECT_NE(
+        strict.out.find("overlapping label bodies: label #2 and label #3 overlap by 0.01 at (19.995, 12.5)"),
+        std::string::npos)
         << strict.out;
     EXPECT_EQ(strict.err, "zkl-labeller: '" + Data("check_overlap_sheet.json") +
                               "': 1 overlapping label bodies, 0 label bodies over components (--strict)\n");
 
-    const auto lenient = Run({"check", Data("check_overlap_sheet.json"), "--config", Example("ZKL_Labeller.ini")});
+    const auto lenient =
+        Run({"check", Data("check_overlap_sheet.json"), "--config", Example("ZKL_Labeller.ini")});
     EXPECT_EQ(lenient.exitCode, 0) << lenient.err;
 
-    const auto bad = Run({"check", Data("cli_bad_value_sheet.json"), "--config", Example("ZKL_Labeller.ini")});
+    const auto bad =
+        Run({"check", Data("cli_bad_value_sheet.json"), "--config", Example("ZKL_Labeller.ini")});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_EQ(bad.err.rfind("zkl-labeller: " + Data("cli_bad_value_sheet.json") + ": ", 0), 0u) << bad.err;
     EXPECT_EQ(bad.out, "");

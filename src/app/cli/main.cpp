@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
     program.require_subcommand(1);
 
     const std::vector<Command> commands{
-        AddInspectCommand(program),  AddRenderCommand(program), AddAutoCommand(program),
-        AddGenerateCommand(program), AddRunCommand(program),    AddSettingsCommand(program),
+        AddInspectCommand(program),   AddRenderCommand(program), AddAutoCommand(program),
+        AddGenerateCommand(program),  AddRunCommand(program),    AddSettingsCommand(program),
         AddImportPcfCommand(program), AddCheckCommand(program),
     };
 
