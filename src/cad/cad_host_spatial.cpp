@@ -7,7 +7,6 @@
 
 #include "cad/cad_host.h"
 #include "cad/prepared_outline.h"
-#include "cad/text_metrics.h"
 
 namespace zkl::cad {
 
@@ -91,76 +90,33 @@ void CadHost::PrepareFence() {
 }
 
 bool CadHost::MeetsFence(const Element& element, const Transform3d* toActive, const FenceTest& test) const {
-    auto toFence = [&](const Point& p) { return toActive ? toActive->Apply(p) : p; };
+    // Only elements that hold a dimension are tested here; the pieces of everything else are
+    // prepared (cad::PreparedOutline), here for this one test.
     switch (element.type) {
-        case ElementType::Line:
-        case ElementType::LineString:
-        case ElementType::Shape: {
-            const auto& vertices = element.Linear().vertices;
-            if (vertices.size() == 1) return test.SegmentMeets({toFence(vertices[0]), toFence(vertices[0])});
-            Point previous = toFence(vertices.front());
-            for (std::size_t i = 1; i < vertices.size(); ++i) {
-                const Point next = toFence(vertices[i]);
-                if (test.SegmentMeets({previous, next})) return true;
-                previous = next;
-            }
-            // A shape is a ring even when its vertex list was not closed by its maker.
-            if (element.type == ElementType::Shape && vertices.size() > 2 &&
-                !(vertices.front() == vertices.back()))
-                return test.SegmentMeets({previous, toFence(vertices.front())});
-            return false;
-        }
-        case ElementType::Text: {
-            // A text lies within (bytes x width + height), stretched by its matrices, of its
-            // origin; most texts of a cell are ruled out by that before their box is worked out.
-            const TextGeometry& text = element.Text();
-            double reach =
-                (static_cast<double>(text.text.size()) * std::abs(text.width) + std::abs(text.height)) *
-                NormBound(text.rotation);
-            if (toActive) reach *= NormBound(toActive->Linear());
-            const Point origin = toFence(text.origin);
-            if (!test.BoxMeets({origin - Point{reach, reach, 0}, origin + Point{reach, reach, 0}}))
-                return false;
-            std::array<Point, 4> corners = TextCorners(text);
-            for (Point& corner : corners) corner = toFence(corner);
-            return test.SolidMeets(corners);
-        }
-        case ElementType::Ellipse: {
-            if (!toActive) return test.EllipseMeets(element.Ellipse());
-            // Only an ellipse near the fence is worth transforming as an element.
-            const Range local = EllipseRange(element.Ellipse());
-            std::vector<Point> corners;
-            for (const double x : {local.low.x, local.high.x})
-                for (const double y : {local.low.y, local.high.y})
-                    for (const double z : {local.low.z, local.high.z}) corners.push_back({x, y, z});
-            const Range box = TransformedRange(corners, *toActive);
-            if (!test.BoxMeets(box)) return false;
-            Element moved = element;
-            moved.ApplyTransform(*toActive);
-            return test.EllipseMeets(moved.Ellipse());
-        }
         case ElementType::Cell:
             for (const Element& component : element.Cell().components)
                 if (MeetsFence(component, toActive, test)) return true;
             return false;
-        case ElementType::Dimension: {
-            const Outline& own =
-                dimensionOutlines_.Get(element, drawing_.DimensionStyleOrDefault(element.Dimension().style));
-            std::optional<Outline> moved;
-            if (toActive) {
-                moved = own;
-                moved->ApplyTransform(*toActive);
-            }
-            const Outline& outline = moved ? *moved : own;
-            for (const Segment& segment : outline.segments)
-                if (test.SegmentMeets(segment)) return true;
-            for (const EllipseGeometry& ellipse : outline.ellipses)
-                if (test.EllipseMeets(ellipse)) return true;
-            for (const auto& solid : outline.solids)
-                if (test.SolidMeets(solid)) return true;
-            return false;
-        }
+        case ElementType::Dimension:
+            break;
+        default:
+            return PrepareOutline(element, toActive).Meets(test);
     }
+
+    const Outline& own =
+        dimensionOutlines_.Get(element, drawing_.DimensionStyleOrDefault(element.Dimension().style));
+    std::optional<Outline> moved;
+    if (toActive) {
+        moved = own;
+        moved->ApplyTransform(*toActive);
+    }
+    const Outline& outline = moved ? *moved : own;
+    for (const Segment& segment : outline.segments)
+        if (test.SegmentMeets(segment)) return true;
+    for (const EllipseGeometry& ellipse : outline.ellipses)
+        if (test.EllipseMeets(ellipse)) return true;
+    for (const auto& solid : outline.solids)
+        if (test.SolidMeets(solid)) return true;
     return false;
 }
 

@@ -9,6 +9,7 @@
 #include "host/property_value.h"
 #include "io/pcf_component_cells.h"
 #include "io/pcf_points.h"
+#include "io/sheet_generator.h"
 
 namespace zkl::io {
 
@@ -354,16 +355,7 @@ PcfSheet BuildPcfSheet(const std::vector<PcfPipeline>& pipelines, const PcfSheet
     if (count == 0) throw std::invalid_argument("no pipeline has a component to draw");
 
     cad::Drawing& drawing = sheet.drawing;
-    drawing.levels = {{1, "Default"}, {2, "ZKL_Border"}, {3, "ZKL_Label"}, {4, "ZKL_Dim"},
-                      {5, "Pipes"},   {6, "Equipment"},  {7, "Grid"}};
-    drawing.lineStyles = {{"0", {}}, {"2", {3, 1.5}}, {"6", {6, 1.5, 1, 1.5}}};
-    drawing.textStyles = {{"ZKL_Text", 2.5, 2.0, "monospace"}, {"Title", 5.0, 4.0, "sans-serif"}};
-    DimensionStyle dimension;
-    dimension.name = "ZKL_Dim";
-    dimension.options.terminator = 2;
-    drawing.dimensionStyles = {dimension};
-    drawing.activeUnitFactor = 100;
-    drawing.activeSymbology.level = "Default";
+    AddPlantDesignTables(drawing);
     drawing.macroProjectPath = options.macroProjectPath;
 
     sheet.localOrigin = LocalOriginOf(pipelines);

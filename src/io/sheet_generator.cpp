@@ -506,11 +506,7 @@ void DrawSheet(cad::Drawing& drawing, double plantSide, bool border) {
 
 }  // namespace
 
-cad::Drawing GenerateSheet(const SheetGeneratorOptions& options) {
-    if (options.components < 1 || options.components > 1000000)
-        throw std::invalid_argument("the number of components must lie between 1 and 1000000, not " +
-                                    std::to_string(options.components));
-    cad::Drawing drawing;
+void AddPlantDesignTables(cad::Drawing& drawing) {
     drawing.levels = {{1, "Default"}, {2, "ZKL_Border"}, {3, "ZKL_Label"}, {4, "ZKL_Dim"},
                       {5, "Pipes"},   {6, "Equipment"},  {7, "Grid"}};
     drawing.lineStyles = {{"0", {}}, {"2", {3, 1.5}}, {"6", {6, 1.5, 1, 1.5}}};
@@ -521,6 +517,14 @@ cad::Drawing GenerateSheet(const SheetGeneratorOptions& options) {
     drawing.dimensionStyles = {dimension};
     drawing.activeUnitFactor = 100;
     drawing.activeSymbology.level = "Default";
+}
+
+cad::Drawing GenerateSheet(const SheetGeneratorOptions& options) {
+    if (options.components < 1 || options.components > 1000000)
+        throw std::invalid_argument("the number of components must lie between 1 and 1000000, not " +
+                                    std::to_string(options.components));
+    cad::Drawing drawing;
+    AddPlantDesignTables(drawing);
     drawing.macroProjectPath = options.macroProjectPath;
 
     PlantBuilder plant(options.components, options.seed);

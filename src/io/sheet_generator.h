@@ -26,6 +26,10 @@ struct SheetGeneratorOptions {
     std::string macroProjectPath = "ZKL_Labeller.mvba";
 };
 
+// The design tables of the plant sheets we make (generated and imported): the levels, line,
+// text and dimension styles the example configuration names, and 1:100 units.
+void AddPlantDesignTables(cad::Drawing& drawing);
+
 // Throws std::invalid_argument when the component count is below 1 or above 1,000,000.
 cad::Drawing GenerateSheet(const SheetGeneratorOptions& options);
 
