@@ -160,14 +160,15 @@ PassResult LabelComponentsInBorder(mdlOPM_Labeller& module, const Element& borde
                 continue;
 
             std::vector<Element> body;
-            const std::int16_t frameStyle = BuildLabelBody(module, element, labelItems, !automatic, body);
+            std::vector<Point> keyPoints;
+            const std::int16_t frameStyle =
+                BuildLabelBody(module, element, labelItems, !automatic, body, &keyPoints);
             if (body.empty()) continue;
 
             PassLabel label;
             label.model = element.model;
             label.component = element.id;
             label.labelBox = LabelBox(host, body);
-            const std::vector<Point> keyPoints = GetComponentPoints(module, element, labelItems);
             label.anchor = keyPoints.back();
 
             if (automatic) {

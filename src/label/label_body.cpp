@@ -57,7 +57,7 @@ Element TextFrame(const mdlOPM_Labeller& module, std::int16_t frameStyle, const 
 }  // namespace
 
 std::int16_t BuildLabelBody(mdlOPM_Labeller& module, const Element& element, const ItemRows& rows,
-                            bool atOrigin, std::vector<Element>& body) {
+                            bool atOrigin, std::vector<Element>& body, std::vector<Point>* keyPointsOut) {
     const std::optional<std::size_t> rowIndex = FindItemRow(module, element, rows);
     if (!rowIndex) return -1;
     const ItemRow& row = rows[*rowIndex];
@@ -67,8 +67,10 @@ std::int16_t BuildLabelBody(mdlOPM_Labeller& module, const Element& element, con
     const std::int16_t frameStyle = row.FrameStyle;
     // The key points are read even for a body at the origin: a component whose geometry
     // cannot be read must fail here, before the user starts placing its label.
-    const std::vector<Point> keyPoints = GetComponentPoints(module, element, rows);
+    // The row just found gives the class; matching the rows again would find the same one.
+    std::vector<Point> keyPoints = GetComponentPointsOfClass(module, element, row.ComponentClass);
     const Point anchor = atOrigin ? Point{} : keyPoints.back();
+    if (keyPointsOut) *keyPointsOut = std::move(keyPoints);
     if (frameStyle < 0 || frameStyle > 4) return frameStyle;
 
     const double gap = module.settings.UnderlineDistance;

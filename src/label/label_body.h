@@ -22,9 +22,11 @@ inline constexpr double LabelCircleRadius = 5.0;
 // Builds the body around the component's anchor (its last key point), or around (0, 0, 0)
 // when `atOrigin`. Returns the row's frame style, or -1 when no row matches or the label
 // text is empty; a style outside 0..4 leaves `body` untouched. Throws what reading the
-// key points throws, and HostError for a missing level or text style.
+// key points throws, and HostError for a missing level or text style. The component's key
+// points, read on the way, go to `keyPoints` when given (a caller that needs them need not
+// match the rows against the component again).
 std::int16_t BuildLabelBody(mdlOPM_Labeller& module, const Element& element, const ItemRows& rows,
-                            bool atOrigin, std::vector<Element>& body);
+                            bool atOrigin, std::vector<Element>& body, std::vector<Point>* keyPoints = nullptr);
 
 // Level and text style by name (HostError when missing), then height, width and
 // justification from the arguments.

@@ -31,10 +31,10 @@ double NominalDiameter(const mdlOPM_Labeller& module, const Element& element) {
 
 // A straight pipe's point: a riser standing inside the border at its start, a pipe leaving
 // the border where its axis first meets the border; none for a horizontal pipe inside.
-std::optional<Point> StraightPipePoint(mdlOPM_Labeller& module, const Element& pipe, const ItemRows& rows,
-                                       const Element& border, const Range& range) {
+std::optional<Point> StraightPipePoint(mdlOPM_Labeller& module, const Element& pipe, const Element& border,
+                                       const Range& range) {
     if (!(NominalDiameter(module, pipe) > module.settings.IgnoreDN)) return std::nullopt;
-    const std::vector<Point> keyPoints = GetComponentPoints(module, pipe, rows);
+    const std::vector<Point> keyPoints = GetComponentPointsOfClass(module, pipe, "STRAIGHT");
     const Point& start = keyPoints.at(0);
     const Point& end = keyPoints.at(1);
     const double length = Distance(start, end);
@@ -56,10 +56,10 @@ std::optional<Point> StraightPipePoint(mdlOPM_Labeller& module, const Element& p
 }
 
 // An elbow's corner or a tee's centre, when it lies inside the border.
-std::optional<Point> AnchorPoint(mdlOPM_Labeller& module, const Element& component, const ItemRows& rows,
-                                 const Range& range) {
+std::optional<Point> AnchorPoint(mdlOPM_Labeller& module, const Element& component,
+                                 const std::string& componentClass, const Range& range) {
     if (!(NominalDiameter(module, component) > module.settings.IgnoreDN)) return std::nullopt;
-    const Point anchor = GetComponentPoints(module, component, rows).back();
+    const Point anchor = GetComponentPointsOfClass(module, component, componentClass).back();
     if (!PointInRange(anchor, range.low, range.high)) return std::nullopt;
     return anchor;
 }
@@ -72,11 +72,13 @@ void ReduceComponent(mdlOPM_Labeller& module, const Element& component, const It
     const std::string& componentClass = row.ComponentClass;
     const bool straight = componentClass == "STRAIGHT";
 
+    // The points are read by the class of the row just found: matching the rows again
+    // would find the same one.
     std::optional<Point> point;
     if (straight)
-        point = StraightPipePoint(module, component, rows, border, range);
+        point = StraightPipePoint(module, component, border, range);
     else if (componentClass == "TURN90" || componentClass == "TEE")
-        point = AnchorPoint(module, component, rows, range);
+        point = AnchorPoint(module, component, componentClass, range);
     if (!point) return;
 
     AppendDimensionPoint(found.dimensionPoints, *point);
