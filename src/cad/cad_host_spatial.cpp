@@ -23,6 +23,15 @@ std::vector<Point> Corners2d(const Range& range) {
             {range.low.x, range.high.y, range.low.z}};
 }
 
+// Whether two ranges meet in plan as the R-tree's boxes do: corners in either order, edges
+// that touch count.
+bool PlanBoxesMeet(const Range& a, const Range& b) {
+    return std::max(std::min(a.low.x, a.high.x), std::min(b.low.x, b.high.x)) <=
+               std::min(std::max(a.low.x, a.high.x), std::max(b.low.x, b.high.x)) &&
+           std::max(std::min(a.low.y, a.high.y), std::min(b.low.y, b.high.y)) <=
+               std::min(std::max(a.low.y, a.high.y), std::max(b.low.y, b.high.y));
+}
+
 // Drops the closing vertex: the fence keeps an open ring.
 std::vector<Point> OpenRing(std::vector<Point> points) {
     if (points.size() > 1 && points.front() == points.back()) points.pop_back();
@@ -175,12 +184,7 @@ bool CadHost::StillTakenIn(ModelId model, ElementId id) const {
     if (!entry) return false;
     // Only what the query would look at counts: an element whose range misses the fence's
     // bounds is never tested there, however close it comes.
-    if (!drawing_.fenceModes.outside) {
-        const Range fenceBounds = FenceBoundsIn(model);
-        const Range bounds = Range::FromCorners(fenceBounds.low, fenceBounds.high);
-        const Range range = store.RangeOf(id);
-        if (!Range::FromCorners(range.low, range.high).Overlaps2d(bounds)) return false;
-    }
+    if (!drawing_.fenceModes.outside && !PlanBoxesMeet(entry->range, FenceBoundsIn(model))) return false;
     return TakesIn(*entry, model, *fenceTest_);
 }
 
