@@ -1,5 +1,6 @@
 #include "component/label_format.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -40,17 +41,26 @@ std::string Evaluate(mdlOPM_Labeller& module, const Element& element, const Item
     for (const FormatToken& token : SplitLabelFormat(format)) {
         switch (token.kind) {
             case FormatTokenKind::Property:
+            {
+                // Many components lack a property some row asks for: that is an answer here,
+                // found without an exception (a host may still fail to give properties).
+                std::optional<PropertyHandler> handler;
+                const PropertyValue* value = nullptr;
                 try {
-                    PropertyHandler handler = module.host.GetPropertyHandler(element);
-                    handler.Select(token.text);
-                    result += handler.SelectedValue().ToText();
+                    handler.emplace(module.host.GetPropertyHandler(element));
+                    value = handler->Find(token.text);
                 } catch (const HostError&) {
+                }
+                if (value) {
+                    result += value->ToText();
+                } else {
                     // A label must not show values next to a gap where one is missing, so
                     // what was built so far goes; the name is kept for the user's report.
                     result.clear();
                     RecordInvalidProperty(module.invalidPropertyList, token.text);
                 }
                 break;
+            }
             case FormatTokenKind::Literal:
                 result += token.text;
                 break;

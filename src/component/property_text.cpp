@@ -18,9 +18,9 @@ namespace {
 // "not found here".
 std::string OwnPropertyText(const Host& host, const Element& element, std::string_view accessString) {
     try {
-        PropertyHandler handler = host.GetPropertyHandler(element);
-        handler.Select(accessString);
-        return handler.SelectedValue().ToText();
+        const PropertyHandler handler = host.GetPropertyHandler(element);
+        const PropertyValue* value = handler.Find(accessString);
+        return value ? value->ToText() : std::string();
     } catch (const HostError&) {
         return {};
     }

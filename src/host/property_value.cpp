@@ -43,6 +43,12 @@ void PropertyHandler::Select(std::string_view accessString) {
     throw HostError("the component has no property '" + std::string(accessString) + "'");
 }
 
+const PropertyValue* PropertyHandler::Find(std::string_view accessString) const {
+    for (const Property& property : *properties_)
+        if (property.accessString == accessString) return &property.value;
+    return nullptr;
+}
+
 const PropertyValue& PropertyHandler::SelectedValue() const {
     if (selected_ == NotSelected) throw HostError("no property is selected");
     return (*properties_)[selected_].value;

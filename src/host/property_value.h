@@ -57,6 +57,9 @@ public:
     std::vector<std::string> AccessStrings() const;
     // Throws HostError when the element has no property with this access string.
     void Select(std::string_view accessString);
+    // The value of the property with this access string, or null when there is none: for a
+    // caller that takes a missing property as an answer, not as a failure.
+    const PropertyValue* Find(std::string_view accessString) const;
     // Throws HostError when nothing is selected.
     const PropertyValue& SelectedValue() const;
 
