@@ -71,15 +71,6 @@ Level BorderLevel(Host& host, const std::string& name) {
     return *level;
 }
 
-ScanCriteria BorderCriteria(const Level& level) {
-    ScanCriteria criteria;
-    criteria.ExcludeAllTypes();
-    criteria.IncludeType(ElementType::Shape);
-    criteria.ExcludeAllLevels();
-    criteria.IncludeLevel(level.name);
-    return criteria;
-}
-
 void CheckStepDistance(const LabellerSettings& settings) {
     if (!(settings.StepDistance > 0.0) || !std::isfinite(settings.StepDistance))
         throw std::invalid_argument(
@@ -155,7 +146,7 @@ template <typename Visit>
 void ForEachBorder(mdlOPM_Labeller& module, const Level& level, PlacementReport& report,
                    const PlacementProgress& progress, Visit&& visit) {
     Host& host = module.host;
-    const ScanCriteria criteria = BorderCriteria(level);
+    const ScanCriteria criteria = BorderShapeCriteria(level.name);
     bool drawn = false;
     while (true) {
         const std::vector<Element> borders = host.Scan(criteria);

@@ -98,6 +98,15 @@ const char* const NoComponentText =
 
 }  // namespace
 
+ScanCriteria BorderShapeCriteria(std::string_view levelName) {
+    ScanCriteria criteria;
+    criteria.ExcludeAllTypes();
+    criteria.IncludeType(ElementType::Shape);
+    criteria.ExcludeAllLevels();
+    criteria.IncludeLevel(std::string(levelName));
+    return criteria;
+}
+
 BorderComponents CollectBorderComponents(mdlOPM_Labeller& module, const Element& border,
                                          const ItemRows& dimensionItemRows) {
     Host& host = module.host;

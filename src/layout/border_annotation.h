@@ -11,10 +11,12 @@
 #pragma once
 
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "host/element.h"
 #include "host/geometry.h"
+#include "host/host_types.h"
 #include "layout/grid_lines.h"
 #include "layout/side_label_map.h"
 #include "settings/item_row.h"
@@ -35,6 +37,9 @@ struct BorderComponents {
     // from it. Empty when the fence took in no cell of an attachment.
     std::optional<Element> lastAcceptedCell;
 };
+
+// The scan for the drawing areas' border shapes: the shapes on the border level.
+ScanCriteria BorderShapeCriteria(std::string_view levelName);
 
 // The fence walk alone: defines the fence from `border` in the view of the last input
 // (overlap on, clip and void off), reduces every taken-in cell of a reference attachment to

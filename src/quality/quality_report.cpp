@@ -12,6 +12,7 @@
 #include "cad/element_geometry.h"
 #include "component/component_geometry.h"
 #include "component/label_format.h"
+#include "layout/border_annotation.h"
 #include "component/property_text.h"
 #include "host/fence_modes_guard.h"
 #include "host/host_error.h"
@@ -268,12 +269,7 @@ std::vector<Area> ReadAreas(const Host& host, const std::string& levelName) {
     } catch (const HostError&) {
         return areas;  // no border level: the sheet has no drawing area to judge against
     }
-    ScanCriteria criteria;
-    criteria.ExcludeAllTypes();
-    criteria.IncludeType(ElementType::Shape);
-    criteria.ExcludeAllLevels();
-    criteria.IncludeLevel(levelName);
-    for (const Element& shape : host.Scan(criteria)) {
+    for (const Element& shape : host.Scan(BorderShapeCriteria(levelName))) {
         Area area;
         area.border = shape.id;
         area.polygon = shape.Linear().vertices;

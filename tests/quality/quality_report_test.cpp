@@ -138,7 +138,9 @@ TEST(QualityReport, NamesExactlyTheKnownFindingsOfHandBuiltSheets) {
             for (const LabelRef& label : found.labels) cells.push_back(label.cell);
             EXPECT_EQ(cells, expected.labels);
             EXPECT_EQ(found.component ? found.component->id : NoElementId, expected.component);
-            if (expected.amount >= 0) EXPECT_NEAR(found.amount, expected.amount, 1e-9);
+            if (expected.amount >= 0) {
+                EXPECT_NEAR(found.amount, expected.amount, 1e-9);
+            }
         }
     }
 }
