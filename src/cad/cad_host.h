@@ -183,6 +183,7 @@ private:
     bool IsVisible(ModelId model) const;
     // Prepares the fence test and forgets what was found for the fence before.
     void PrepareFence();
+    void ForgetFenceBounds();
     // The outline of an element of `model` in active-model coordinates.
     Outline ActiveOutline(const Element& element, ModelId model) const;
     const Element& ActiveModelElementToChange(const Element& element, const char* change) const;
@@ -200,11 +201,13 @@ private:
     Fence fence_;
     // The fence prepared for testing, made once each time the fence is defined.
     std::optional<FenceTest> fenceTest_;
-    // The fence's bounds in the attachments' coordinates, found for the current fence.
+    // The fence's bounds in the attachments' coordinates, found for the current fence, and
+    // each attachment's inverse transform, kept across fences while the attachment stays.
     struct ModelBounds {
         ModelId model;
         Transform3d toActive;
-        Range bounds;
+        Transform3d fromActive;
+        std::optional<Range> bounds;
     };
     mutable std::vector<ModelBounds> fenceBoundsInModels_;
     FenceProbeMethod fenceProbeMethod_ = FenceProbeMethod::IndexAskingLastFirst;

@@ -3,6 +3,7 @@
 // each model's R-tree and then test the exact outline.
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <tuple>
 
 #include "cad/cad_host.h"
@@ -62,7 +63,11 @@ Outline CadHost::ActiveOutline(const Element& element, ModelId model) const {
 void CadHost::ClearFence() {
     // The prepared test stays for its buffers; with no polygon no query reaches it.
     fence_.polygon.clear();
-    fenceBoundsInModels_.clear();
+    ForgetFenceBounds();
+}
+
+void CadHost::ForgetFenceBounds() {
+    for (ModelBounds& known : fenceBoundsInModels_) known.bounds.reset();
 }
 
 void CadHost::DefineFenceFromElement(const Element& element, int view) {
@@ -95,7 +100,7 @@ void CadHost::PrepareFence() {
         fenceTest_->Assign(fence_);
     else
         fenceTest_.emplace(fence_);
-    fenceBoundsInModels_.clear();
+    ForgetFenceBounds();
 }
 
 bool CadHost::MeetsFence(const Element& element, const Transform3d* toActive, const FenceTest& test) const {
@@ -147,14 +152,19 @@ bool CadHost::TakesIn(const ElementStore::Entry& entry, ModelId model, const Fen
 
 Range CadHost::FenceBoundsIn(ModelId model) const {
     if (model == ActiveModelId) return fenceTest_ ? fenceTest_->Bounds() : fence_.Bounds();
-    // A free-place search asks this for every probe; the attachment's transform is inverted
-    // once for each fence, unless the attachment moves in between.
+    // A free-place search asks this for every probe: the attachment's transform is inverted
+    // once while it stays, and the bounds are found once for each fence.
     const Transform3d& toActive = drawing_.AttachmentOf(model).toActive;
-    for (const auto& known : fenceBoundsInModels_)
-        if (known.model == model && known.toActive == toActive) return known.bounds;
-    const Range bounds = TransformedRange(fence_.polygon, toActive.Inverse());
-    fenceBoundsInModels_.push_back({model, toActive, bounds});
-    return bounds;
+    auto known = std::find_if(fenceBoundsInModels_.begin(), fenceBoundsInModels_.end(),
+                              [&](const ModelBounds& bounds) { return bounds.model == model; });
+    if (known == fenceBoundsInModels_.end()) {
+        fenceBoundsInModels_.push_back({model, toActive, toActive.Inverse(), std::nullopt});
+        known = std::prev(fenceBoundsInModels_.end());
+    } else if (!(known->toActive == toActive)) {
+        *known = {model, toActive, toActive.Inverse(), std::nullopt};
+    }
+    if (!known->bounds) known->bounds = TransformedRange(fence_.polygon, known->fromActive);
+    return *known->bounds;
 }
 
 bool CadHost::VisitFenceTakesIn(ModelId model, const std::function<bool(ElementId)>& visit) const {

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "cad/spatial_index.h"
 #include "host/element.h"
@@ -54,7 +55,14 @@ public:
     Range Extent() const;
 
 private:
+    void Track(ElementId id, Entry* entry);
+
     Map entries_;
+    // The entries by id, for the ids below its size (null where there is none): a probe of a
+    // free-place search looks elements up by id thousands of times, and the map's walk was a
+    // tenth of its cost. Ids from a file may be sparse, so it covers only ids up to a few
+    // times the element count; the map answers for the rest.
+    std::vector<Entry*> byId_;
     SpatialIndex index_;
     ElementId nextId_ = 1;
     // Extent is asked for once per component by the labelling commands (through the

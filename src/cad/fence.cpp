@@ -13,8 +13,29 @@ double Orientation(const Point& a, const Point& b, const Point& c) {
     return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
 }
 
+// How far apart two segments' x-y boxes lie along the axis where they lie furthest apart;
+// not above 0 when the boxes meet.
+double BoxGap2d(const Segment& s, const Segment& t) {
+    const double gapX = std::max(std::min(s.a.x, s.b.x) - std::max(t.a.x, t.b.x),
+                                 std::min(t.a.x, t.b.x) - std::max(s.a.x, s.b.x));
+    const double gapY = std::max(std::min(s.a.y, s.b.y) - std::max(t.a.y, t.b.y),
+                                 std::min(t.a.y, t.b.y) - std::max(s.a.y, s.b.y));
+    return std::max(gapX, gapY);
+}
+
+double LargestCoordinate(const Segment& s, const Segment& t) {
+    return std::max({std::abs(s.a.x), std::abs(s.a.y), std::abs(s.b.x), std::abs(s.b.y), std::abs(t.a.x),
+                     std::abs(t.a.y), std::abs(t.b.x), std::abs(t.b.y)});
+}
+
 // Whether two segments meet in x-y, touching and collinear overlap included, within `slack`.
 bool SegmentsMeet2d(const Segment& s, const Segment& t, double slack) {
+    // Segments that cross have meeting boxes, and a point is at least the boxes' gap away
+    // from the other segment; so boxes further apart than the slack (and the rounding of the
+    // distances below, far less than 1e-12 of the coordinates) give the answer at once. Most
+    // pairs a probe looks at are such, and the distances cost four square roots.
+    const double gap = BoxGap2d(s, t);
+    if (gap > slack && gap - slack > 1e-12 * LargestCoordinate(s, t)) return false;
     const double o1 = Orientation(s.a, s.b, t.a), o2 = Orientation(s.a, s.b, t.b);
     const double o3 = Orientation(t.a, t.b, s.a), o4 = Orientation(t.a, t.b, s.b);
     if (((o1 < 0 && o2 > 0) || (o1 > 0 && o2 < 0)) && ((o3 < 0 && o4 > 0) || (o3 > 0 && o4 < 0))) return true;
@@ -108,7 +129,13 @@ bool FenceTest::CrossesBoundary(const Segment& segment) const {
 }
 
 bool FenceTest::SegmentMeets(const Segment& segment) const {
-    if (!BoxMeets(Range::FromCorners(segment.a, segment.b))) return false;
+    // BoxMeets of the segment's range, without building the range: this runs for every
+    // piece of every element a probe looks at.
+    if (!(std::min(segment.a.x, segment.b.x) <= bounds_.high.x + slack_ &&
+          std::max(segment.a.x, segment.b.x) >= bounds_.low.x - slack_ &&
+          std::min(segment.a.y, segment.b.y) <= bounds_.high.y + slack_ &&
+          std::max(segment.a.y, segment.b.y) >= bounds_.low.y - slack_))
+        return false;
     return CrossesBoundary(segment) || PointInPolygon2d(segment.a, polygon_);
 }
 

@@ -89,13 +89,23 @@ PreparedOutline PrepareOutline(const Element& element, const Transform3d* toActi
     return prepared;
 }
 
+bool PreparedOutline::PieceMeets(std::size_t piece, const FenceTest& test) const {
+    if (piece < segments.size()) return test.SegmentMeets(segments[piece]);
+    piece -= segments.size();
+    if (piece < texts.size()) return test.BoxMeets(texts[piece].reach) && test.SolidMeets(texts[piece].corners);
+    const Ellipse& ellipse = ellipses[piece - texts.size()];
+    return (!ellipse.guard || test.BoxMeets(*ellipse.guard)) && test.EllipseMeets(ellipse.ellipse);
+}
+
 bool PreparedOutline::Meets(const FenceTest& test) const {
-    for (const Segment& segment : segments)
-        if (test.SegmentMeets(segment)) return true;
-    for (const Text& text : texts)
-        if (test.BoxMeets(text.reach) && test.SolidMeets(text.corners)) return true;
-    for (const Ellipse& ellipse : ellipses)
-        if ((!ellipse.guard || test.BoxMeets(*ellipse.guard)) && test.EllipseMeets(ellipse.ellipse)) return true;
+    const std::size_t pieces = segments.size() + texts.size() + ellipses.size();
+    if (lastMet_ < pieces && PieceMeets(lastMet_, test)) return true;
+    for (std::size_t piece = 0; piece < pieces; ++piece) {
+        if (piece != lastMet_ && PieceMeets(piece, test)) {
+            lastMet_ = piece;
+            return true;
+        }
+    }
     return false;
 }
 

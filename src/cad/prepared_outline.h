@@ -37,6 +37,12 @@ struct PreparedOutline {
     std::optional<Transform3d> toActive;
 
     bool Meets(const FenceTest& test) const;
+
+private:
+    bool PieceMeets(std::size_t piece, const FenceTest& test) const;
+    // The piece that met the last fence: the probes of a search lie a step apart, so it is
+    // asked first. Any one meeting piece answers, so the order never changes the answer.
+    mutable std::size_t lastMet_ = 0;
 };
 
 // `toActive` is null for an element of the active model.
