@@ -76,6 +76,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     // The sheet is what the user works on; the messages get a strip under it.
     resizeDocks({dock}, {110}, Qt::Vertical);
 
+    findings_ = new FindingsPanel(this);
+    addDockWidget(Qt::RightDockWidgetArea, findings_);
+    findings_->hide();  // until the first check
+    findings_->checkRequested = [this] { CheckLayout(); };
+    findings_->highlightChanged = [this] { RefreshCanvas(); };
+    findings_->failed = [this](const QString& text) { ShowError(tr("The layout check"), text); };
+
     dialogWindow_ = new DialogWindow(this);
     dialogWindow_->runCommand = [this](DialogWindow::Handler handler) { RunButton(handler); };
     dialogWindow_->failed = [this](const QString& text) { ShowError(tr("The labeller"), text); };
@@ -156,6 +163,7 @@ void MainWindow::BuildMenus() {
         dialogWindow_->Sync();
         dialogWindow_->raise();
     });
+    view->addAction(findings_->toggleViewAction());
 
     QMenu* labeller = menuBar()->addMenu(tr("&Labeller"));
     automaticPlaceAction = labeller->addAction(tr("&Automatic Place"), this,
@@ -171,8 +179,11 @@ void MainWindow::BuildMenus() {
     labeller->addSeparator();
     reviseDimensionAction = labeller->addAction(tr("Revise &Dimension"), this,
                                                 [this] { RunButton(&FrmMain::cmdReviseDim_Click); });
+    labeller->addSeparator();
+    checkLayoutAction =
+        labeller->addAction(tr("&Check Layout"), QKeySequence(Qt::Key_F7), this, [this] { CheckLayout(); });
     sheetActions_ << automaticPlaceAction << semiAutoPlaceAction << manualPlaceAction << pipelineAction
-                  << equipmentAction << reviseDimensionAction;
+                  << equipmentAction << reviseDimensionAction << checkLayoutAction;
 }
 
 void MainWindow::BuildRecentMenu() {
@@ -224,6 +235,7 @@ bool MainWindow::OpenSheet(const std::filesystem::path& path) {
         ShowError(tr("Cannot draw the sheet"), FromUtf8(error.what()));
         return false;
     }
+    findings_->SheetReplaced();
     dialogWindow_->Bind(nullptr);
     labeller_.reset();
     module_.reset();
@@ -378,6 +390,7 @@ void MainWindow::RunButton(DialogWindow::Handler button) {
     if (!host_ || commandRunning_) return;
     if (!labellerStarted_ && !StartLabeller()) return;
 
+    findings_->SheetChanged();
     commandRunning_ = true;
     UpdateActions();
     source_->Open();
@@ -396,6 +409,12 @@ void MainWindow::RunButton(DialogWindow::Handler button) {
     UpdateTitle();
     UpdateActions();
     if (closeWanted_) close();
+}
+
+void MainWindow::CheckLayout() {
+    if (!host_ || commandRunning_) return;
+    if (!labellerStarted_ && !StartLabeller()) return;
+    findings_->Check(*host_, *module_);
 }
 
 void MainWindow::WhileBusy() {
@@ -443,6 +462,7 @@ void MainWindow::UpdateTitle() {
 void MainWindow::UpdateActions() {
     for (QAction* action : sheetActions_) action->setEnabled(host_ && !commandRunning_);
     const bool ready = host_ && !commandRunning_;
+    findings_->setEnabled(ready);  // a selection would move the view under a command
     bool sayingUndo = true;
     bool undoEnabled = false;
     if (module_ && module_->dialog) {

@@ -21,6 +21,7 @@
 
 #include "app/gui/canvas.h"
 #include "app/gui/dialog_window.h"
+#include "app/gui/findings_panel.h"
 #include "app/gui/gui_host.h"
 #include "dialog/cls_opm_labeller.h"
 #include "dialog/frm_main.h"
@@ -54,6 +55,7 @@ public:
     GuiHost* Host() { return host_.get(); }
     Canvas* SheetCanvas() { return canvas_; }
     DialogWindow* MainDialog() { return dialogWindow_; }
+    FindingsPanel* Findings() { return findings_; }
     QLineEdit* KeyinField() { return keyin_; }
     bool IsModified() const;
     bool CommandRunning() const { return commandRunning_; }
@@ -64,6 +66,7 @@ public:
     QAction* pipelineAction = nullptr;
     QAction* equipmentAction = nullptr;
     QAction* reviseDimensionAction = nullptr;
+    QAction* checkLayoutAction = nullptr;
     QAction* undoAction = nullptr;
     QAction* redoAction = nullptr;
     QAction* saveAction = nullptr;
@@ -88,6 +91,8 @@ private:
     void ResetLabeller();
     // Finds the configuration and opens the dialog; false, after telling the user, if not.
     bool StartLabeller();
+    // Runs the layout check on the sheet as it is, with the rows the dialog holds now.
+    void CheckLayout();
     void SendKeyin();
     void WhileBusy();
     void ShowError(const QString& title, const QString& text);
@@ -99,6 +104,7 @@ private:
     Canvas* canvas_ = nullptr;
     QLineEdit* keyin_ = nullptr;
     DialogWindow* dialogWindow_ = nullptr;
+    FindingsPanel* findings_ = nullptr;
     QLabel* commandField_ = nullptr;
     QLabel* promptField_ = nullptr;
     QLabel* cursorField_ = nullptr;
