@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QMainWindow>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -20,9 +22,9 @@ namespace {
 
 enum Column { KindColumn, LabelsColumn, ComponentsColumn, AmountColumn };
 
-// The things a finding names take about half the view, so what lies around them shows too;
-// a finding on one small body is not blown up to fill the window either.
-constexpr double MarginShare = 0.5;
+// The things a finding names take about two fifths of the view, so what lies around them
+// shows too; a finding on one small body is not blown up to fill the window either.
+constexpr double MarginShare = 0.75;
 constexpr double SmallestViewShareOfSheet = 0.05;
 
 constexpr const char* WarningStyle =
@@ -183,8 +185,17 @@ void FindingsPanel::Check(GuiHost& host, mdlOPM_Labeller& module) {
     host_ = &host;
     ShowReport(report);
     if (highlightChanged) highlightChanged();
+    const bool firstShown = isHidden();
     show();
     raise();
+    // A dock first takes the width of a default list; this one needs its columns, but no
+    // more than about half the window.
+    auto* window = qobject_cast<QMainWindow*>(parentWidget());
+    if (firstShown && window && !isFloating()) {
+        const int wanted = list_->header()->length() + 2 * list_->frameWidth() +
+                           list_->verticalScrollBar()->sizeHint().width() + 16;
+        window->resizeDocks({this}, {std::min(wanted, window->width() * 9 / 20)}, Qt::Horizontal);
+    }
 }
 
 void FindingsPanel::ShowReport(const QualityReport& report) {
@@ -228,7 +239,7 @@ void FindingsPanel::ShowReport(const QualityReport& report) {
                   ? tr("No findings.")
                   : tr("%1: %2").arg(Plural(findings_.size(), "finding", "findings"), counts.join(", ")));
     if (report.leaders > 0)
-        lines << tr("Leaders through other bodies: %1 of %2 (%3%)")
+        lines << tr("Leaders through a body: %1 of %2 (%3%)")
                      .arg(report.leadersThroughBodies)
                      .arg(report.leaders)
                      .arg(Number(100.0 * static_cast<double>(report.leadersThroughBodies) /

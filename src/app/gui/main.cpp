@@ -1,6 +1,7 @@
 // zkl-labeller-gui: the desktop program (docs/desktop.md). One optional argument, a sheet
 // to open; --screenshot FILE saves the screen (the window and the labeller's dialog) as a
-// picture and quits, for the docs.
+// picture and quits, and --check shows the layout findings with the first one selected, for
+// the docs.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPushButton>
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
     parser.addOption(screenshot);
     QCommandLineOption advanced("advanced", "Open the labeller's dialog in its advanced form.");
     parser.addOption(advanced);
+    QCommandLineOption check("check", "Check the layout once the sheet is open and show the first finding.");
+    parser.addOption(check);
     parser.process(application);
 
     zkl::gui::MainWindow window;
@@ -32,6 +35,14 @@ int main(int argc, char** argv) {
         if (auto* toggle = qobject_cast<QPushButton*>(window.MainDialog()->ControlWidget("togFormMode")))
             toggle->click();
     }
+    if (parser.isSet(check)) {
+        window.checkLayoutAction->trigger();
+        QTreeWidget* findings = window.Findings()->List();
+        // Once the dock has its room, so the first finding is shown in the canvas it leaves.
+        QTimer::singleShot(0, &window, [findings] {
+            if (findings->topLevelItemCount() > 0) findings->setCurrentItem(findings->topLevelItem(0));
+        });
+    }
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
         QTimer::singleShot(1000, &window, [&window, file] {
@@ -39,8 +50,8 @@ int main(int argc, char** argv) {
             // without one (offscreen) gives the main window alone.
             QRect shown = window.frameGeometry();
             if (window.MainDialog()->isVisible()) shown |= window.MainDialog()->frameGeometry();
-            QPixmap picture =
-                QGuiApplication::primaryScreen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height());
+            QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(0, shown.x(), shown.y(),
+                                                                           shown.width(), shown.height());
             if (picture.isNull() || QGuiApplication::platformName() != "xcb") picture = window.grab();
             if (!picture.save(file)) {
                 qWarning("zkl-labeller-gui: cannot write the picture %s", qPrintable(file));
