@@ -110,12 +110,18 @@ bool Fence::TakesIn(FenceRelation relation, const FenceModes& modes) {
 FenceTest::FenceTest(const Fence& fence) { Assign(fence); }
 
 void FenceTest::Assign(const Fence& fence) {
+    // A free-place search assigns a fence per probe, so this stays one pass over the corners
+    // into buffers that keep their size.
+    const std::size_t corners = fence.polygon.size();
     polygon_.assign(fence.polygon.begin(), fence.polygon.end());
-    bounds_ = fence.Bounds();
+    edges_.resize(corners);
+    bounds_ = corners ? Range::FromPoint(polygon_.front()) : Range{};
+    for (std::size_t i = 0; i < corners; ++i) {
+        const Point& corner = polygon_[i];
+        bounds_.Extend(corner);
+        edges_[i] = {corner, polygon_[i + 1 < corners ? i + 1 : 0]};
+    }
     slack_ = TouchingSlack(bounds_);
-    edges_.clear();
-    for (std::size_t i = 0; i < polygon_.size(); ++i)
-        edges_.push_back({polygon_[i], polygon_[(i + 1) % polygon_.size()]});
 }
 
 bool FenceTest::BoxMeets(const Range& box) const {

@@ -27,17 +27,6 @@ double AngleBetween(const Point& a, const Point& b) {
     return std::atan2(Length(Cross(a, b)), Dot(a, b));
 }
 
-Range Range::FromCorners(const Point& a, const Point& b) {
-    Range r{a, a};
-    r.Extend(b);
-    return r;
-}
-
-void Range::Extend(const Point& p) {
-    low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-    high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
-}
-
 void Range::Extend(const Range& other) {
     Extend(other.low);
     Extend(other.high);

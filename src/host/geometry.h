@@ -3,6 +3,7 @@
 // model they belong to; angles are radians. Everything here is plain arithmetic.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -41,8 +42,16 @@ struct Range {
 
     static Range FromPoint(const Point& p) { return {p, p}; }
     // The smallest range holding both corners, whatever their order.
-    static Range FromCorners(const Point& a, const Point& b);
-    void Extend(const Point& p);
+    static Range FromCorners(const Point& a, const Point& b) {
+        Range r{a, a};
+        r.Extend(b);
+        return r;
+    }
+    // Inline: fence probes and range building run it millions of times.
+    void Extend(const Point& p) {
+        low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+        high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+    }
     void Extend(const Range& other);
     bool Contains2d(const Point& p) const;
     bool Overlaps2d(const Range& other) const;
