@@ -136,6 +136,7 @@ std::function<void(const PassLabel&)> LabelCounter(PlacementReport& report,
         ++report.labels;
         report.probes += label.search.probes;
         if (label.search.free) ++report.freePlaces;
+        if (label.clearLeaderFallback) ++report.clearLeaderFallbacks;
         if (progress.labelPlaced) progress.labelPlaced(label, report);
     };
 }

@@ -26,6 +26,8 @@ struct PlacementReport {
     std::int64_t labels = 0;      // component labels placed
     std::int64_t freePlaces = 0;  // of which at a place the search found free
     std::int64_t probes = 0;      // fence probes of the free-place searches
+    // Clear-leader placement: labels that found no clear place and took the first free one.
+    std::int64_t clearLeaderFallbacks = 0;
     std::int64_t sideLabels = 0;  // label cells added by the side annotation
     std::int64_t dimensions = 0;  // dimension elements added
     bool quitByUser = false;      // semi-automatic: Esc ended at least one area

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "commands/clear_leader_pass.h"
 #include "component/component_geometry.h"
 #include "component/property_text.h"
 #include "host/fence_modes_guard.h"
@@ -153,6 +155,8 @@ PassResult LabelComponentsInBorder(mdlOPM_Labeller& module, const Element& borde
         host.DefineFenceFromElement(border, host.LastInputView());
         const std::vector<Element> contents = host.FenceContents();
         host.ClearFence();
+        std::optional<ClearLeaderPass> clearLeaders;
+        if (automatic && module.placement.rule == PlacementRule::ClearLeader) clearLeaders.emplace(module, border);
 
         for (const Element& element : contents) {
             if (element.type != ElementType::Cell || !host.IsAttachedReference(element.model) ||
@@ -171,7 +175,13 @@ PassResult LabelComponentsInBorder(mdlOPM_Labeller& module, const Element& borde
             label.labelBox = LabelBox(host, body);
             label.anchor = keyPoints.back();
 
-            if (automatic) {
+            if (automatic && clearLeaders) {
+                const ClearLeaderPlace place = clearLeaders->Place(element, body, label.labelBox, label.anchor);
+                label.search = place.search;
+                label.clearLeaderFallback = !place.clear;
+                CreateLabelCell(module, body, label.search.offset, label.anchor, Point{});
+                clearLeaders->Placed(body);
+            } else if (automatic) {
                 label.search = FindFreeLabelOffset(host, label.labelBox.low, label.labelBox.high,
                                                    module.settings.StepDistance, FreePlaceStartCount);
                 CreateLabelCell(module, body, label.search.offset, label.anchor, Point{});
@@ -192,6 +202,7 @@ PassResult LabelComponentsInBorder(mdlOPM_Labeller& module, const Element& borde
             result.labels.push_back(label);
             if (onLabel) onLabel(result.labels.back());
         }
+        if (clearLeaders) clearLeaders->Finish();
     }
     host.ClearFence();
     return result;

@@ -55,6 +55,8 @@ struct PassLabel {
     Point anchor;
     Range labelBox;          // the body's box where it was built (automatic: at the component)
     FreePlaceSearch search;  // automatic manner only
+    // Clear-leader placement found no clear place and took the first free one.
+    bool clearLeaderFallback = false;
 };
 
 struct PassResult {

@@ -8,6 +8,7 @@
 
 #include "host/host.h"
 #include "settings/labeller_settings.h"
+#include "settings/placement_options.h"
 
 namespace zkl {
 
@@ -19,6 +20,9 @@ struct mdlOPM_Labeller {
     Host& host;
     std::shared_ptr<FrmMain> dialog;
     LabellerSettings settings;  // its DimMode is the dimension mode commands share
+    // Set by the caller of Automatic Place (the configuration file and command line); no
+    // command changes it.
+    PlacementOptions placement;
     // Access strings that could not be read, each followed by a comma; "," when none.
     std::string invalidPropertyList = ",";
 };

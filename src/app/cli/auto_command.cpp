@@ -20,6 +20,7 @@
 #include "dialog/frm_main.h"
 #include "io/configuration_folder.h"
 #include "io/sheet_file.h"
+#include "settings/placement_options.h"
 #include "settings/settings_file.h"
 
 namespace zkl::app {
@@ -38,7 +39,28 @@ struct AutoArguments {
     std::optional<std::string> report;
     bool quiet = false;
     bool check = false;
+    std::optional<std::string> placement;  // overrides LABELPLACEMENT
+    bool keepInside = false;               // overrides KEEPLABELSINSIDE
 };
+
+// The configuration file says how labels are placed; the command line, when it says, wins.
+PlacementOptions PlacementOf(const AutoArguments& arguments, const std::filesystem::path& configuration) {
+    PlacementOptions options = ReadPlacementOptions(configuration);
+    if (arguments.placement) options.rule = ParsePlacementRule(*arguments.placement);
+    if (arguments.keepInside) {
+        if (options.rule != PlacementRule::ClearLeader)
+            throw UsageError("--keep-inside keeps the bodies of clear-leader placement inside the drawing area; "
+                             "it needs --placement clear (or LABELPLACEMENT=clear in the configuration)");
+        options.keepInsideArea = true;
+    }
+    return options;
+}
+
+std::string PlacementSummary(const PlacementOptions& options, const PlacementReport& report) {
+    if (options.rule != PlacementRule::ClearLeader) return "";
+    return ", " + std::to_string(report.labels - report.clearLeaderFallbacks) + " with a clear leader, " +
+           std::to_string(report.clearLeaderFallbacks) + " at the first free place for want of one";
+}
 
 // Prints a line at every drawing area and, between them, at most one a second.
 class ProgressPrinter {
@@ -109,9 +131,12 @@ void Annotate(const AutoArguments& arguments, ProgressPrinter& printer, RunRepor
     const std::string sheetMacroProject = drawing.macroProjectPath;
     drawing.macroProjectPath = configuration.MacroProjectPath();
 
+    const PlacementOptions placement = PlacementOf(arguments, configuration.File());
     cad::CadHost host(std::move(drawing));
     host.SetPrompter(std::make_shared<StderrPrompter>());
     mdlOPM_Labeller module(host);
+    module.placement = placement;
+    if (record) record->placementRule = std::string(PlacementRuleName(placement.rule));
     const PlacementProgress progress = printer.Hooks();
 
     PlacementReport report;
@@ -160,7 +185,8 @@ void Annotate(const AutoArguments& arguments, ProgressPrinter& printer, RunRepor
 
     std::cout << "Automatic Place: " << report.borders << (report.borders == 1 ? " area" : " areas")
               << (report.bordersDrawn > 0 ? " (" + std::to_string(report.bordersDrawn) + " drawn)" : "")
-              << ", " << report.labels << " labels (" << report.freePlaces << " at a free place), "
+              << ", " << report.labels << " labels (" << report.freePlaces << " at a free place"
+              << PlacementSummary(placement, report) << "), "
               << report.sideLabels << " side labels, " << report.dimensions << " dimensions, "
               << report.probes << " probes, " << printer.Seconds() << " s\n";
     if (quality) PrintQualitySummary(std::cout, *quality);
@@ -231,6 +257,23 @@ Command AddAutoCommand(CLI::App& program) {
         ->check(CLI::Validator(CheckReportName, "FILE.json", "report file name"));
     command->add_flag("-q,--quiet", arguments->quiet, "No progress and no messages on stderr");
     command->add_flag("--check", arguments->check, "Print the quality summary of the result, as check does");
+    command
+        ->add_option("--placement", arguments->placement,
+                     "How labels are placed: first (the first free place of the spiral, the default) or clear "
+                     "(the shortest leader that crosses no other leader or label body; LABELPLACEMENT)")
+        ->check(CLI::Validator(
+            [](std::string& value) {
+                try {
+                    ParsePlacementRule(value);
+                    return std::string();
+                } catch (const std::invalid_argument& error) {
+                    return std::string(error.what());
+                }
+            },
+            "first|clear", "placement"));
+    command->add_flag("--keep-inside", arguments->keepInside,
+                      "With --placement clear: a place counts as clear only when the body stays inside the "
+                      "drawing area (KEEPLABELSINSIDE)");
     return {command, [arguments] { Auto(*arguments); }};
 }
 

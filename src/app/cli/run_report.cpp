@@ -21,6 +21,8 @@ std::string SerializeRunReport(const RunReport& report) {
     json["sideLabels"] = report.placement.sideLabels;
     json["dimensions"] = report.placement.dimensions;
     json["probes"] = report.placement.probes;
+    json["placement"] = report.placementRule;
+    json["clearLeaderFallbacks"] = report.placement.clearLeaderFallbacks;
     json["messages"] = report.messages;
     json["seconds"] = report.seconds;
     // Replacing bad UTF-8 keeps a report writable whatever bytes a sheet's names hold.

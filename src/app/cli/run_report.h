@@ -15,6 +15,7 @@ struct RunReport {
     std::string sheet;   // as given on the command line
     std::string output;  // the annotated sheet, written only when exitStatus is 0
     PlacementReport placement;
+    std::string placementRule = "first";  // "first" or "clear"
     std::vector<std::string> messages;  // the host's message list, one line each
     double seconds = 0;                 // wall time from start to the outputs staged
     int exitStatus = 0;
