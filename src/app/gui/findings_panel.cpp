@@ -165,6 +165,11 @@ FindingsPanel::FindingsPanel(QWidget* parent) : QDockWidget(tr("Layout Findings"
     };
     connect(list_, &QTreeWidget::currentItemChanged, this,
             [show](QTreeWidgetItem* current) { show(current); });
+    // Hidden from the View menu, as closed by its button: what it highlighted would stay
+    // with nothing to say why.
+    connect(toggleViewAction(), &QAction::triggered, this, [this](bool shown) {
+        if (!shown) TakeHighlightBack();
+    });
     // Enter or a double click shows the finding again after the user panned away.
     connect(list_, &QTreeWidget::itemActivated, this, [show](QTreeWidgetItem* item) { show(item); });
 }
@@ -311,15 +316,9 @@ void FindingsPanel::ClearHighlight() {
 
 void FindingsPanel::SheetChanged() {
     if (!host_) return;
-    const bool highlighted = !highlighted_.empty();
-    ClearHighlight();
-    {
-        const QSignalBlocker quiet(list_);
-        list_->setCurrentItem(nullptr);
-    }
+    TakeHighlightBack();
     outOfDate_ = true;
     SetNotice(tr("The sheet has changed since this check: the list may no longer hold."), true);
-    if (highlighted && highlightChanged) highlightChanged();
 }
 
 void FindingsPanel::SheetReplaced() {
@@ -344,7 +343,7 @@ void FindingsPanel::SetNotice(const QString& text, bool warning) {
     notice_->setVisible(!text.isEmpty());
 }
 
-void FindingsPanel::closeEvent(QCloseEvent* event) {
+void FindingsPanel::TakeHighlightBack() {
     const bool highlighted = !highlighted_.empty();
     ClearHighlight();
     {
@@ -352,6 +351,10 @@ void FindingsPanel::closeEvent(QCloseEvent* event) {
         list_->setCurrentItem(nullptr);
     }
     if (highlighted && highlightChanged) highlightChanged();
+}
+
+void FindingsPanel::closeEvent(QCloseEvent* event) {
+    TakeHighlightBack();
     QDockWidget::closeEvent(event);
 }
 

@@ -60,6 +60,8 @@ private:
     void ShowReport(const QualityReport& report);
     void ShowFinding(const Finding& finding);
     void ClearHighlight();
+    // Clears the highlight and the selection, and has the sheet drawn again if needed.
+    void TakeHighlightBack();
     void SetNotice(const QString& text, bool warning);
 
     QLabel* notice_ = nullptr;
