@@ -13,6 +13,7 @@
 #include "app/cli/cli_support.h"
 #include "cad/cad_host.h"
 #include "cad/prompter.h"
+#include "commands/placement_explanation.h"
 #include "component/component_geometry.h"
 #include "component/elevation_text.h"
 #include "component/label_format.h"
@@ -20,6 +21,7 @@
 #include "host/property_value.h"
 #include "io/sheet_file.h"
 #include "settings/labeller_module.h"
+#include "settings/placement_options.h"
 #include "settings/settings_file.h"
 
 namespace zkl::app {
@@ -34,6 +36,7 @@ struct InspectArguments {
     std::string style;
     std::optional<ElementId> element;
     bool json = false;
+    std::optional<std::string> placement;
 };
 
 std::string RowText(const ItemRow& row) {
@@ -82,6 +85,88 @@ Json SlopeJson(const Host& host, const Element& element, const std::vector<Point
     return forms.empty() ? Json(nullptr) : forms;
 }
 
+
+std::string ModelText(const Host& host, ModelId model) {
+    if (model == ActiveModelId) return "sheet";
+    try {
+        return host.Attachment(model).name;
+    } catch (const HostError&) {
+        return "model " + std::to_string(model);
+    }
+}
+
+std::string ObstacleText(const std::optional<LeaderObstacle>& obstacle, CandidateVerdict verdict) {
+    const std::string label =
+        obstacle && obstacle->cell != NoElementId ? "label #" + std::to_string(obstacle->cell) : "another label";
+    switch (verdict) {
+        case CandidateVerdict::Chosen: return "chosen: clear, the shortest clear leader";
+        case CandidateVerdict::Superseded: return "clear, but a later place had a shorter leader";
+        case CandidateVerdict::NotFree: return "not free: the probe met something under the body";
+        case CandidateVerdict::MeetsLeader: return "its leader would cross the leader of " + label;
+        case CandidateVerdict::MeetsBody: return "its leader would run through the body of " + label;
+        case CandidateVerdict::OutsideArea: return "the body would reach beyond the drawing area";
+        case CandidateVerdict::TouchesBody: return "the body would touch another label's body";
+        case CandidateVerdict::NotShorter: return "its leader would be no shorter than a clear one found before";
+    }
+    return "";
+}
+
+// Places beyond the first free one are many; those whose leader would have been shorter
+// than the chosen one's are the ones that needed a reason to lose.
+constexpr std::size_t CandidatesShown = 8;
+
+std::vector<std::string> WhyHereLines(const Host& host, const PlacementExplanation& why) {
+    std::vector<std::string> lines;
+    lines.push_back("recomputed on the sheet as it is now, with this label and the " +
+                    std::to_string(why.labelsTakenOut > 0 ? why.labelsTakenOut - 1 : 0) +
+                    " labels added after it taken out; placement " + std::string(PlacementRuleName(why.rule)));
+    if (why.labelCell)
+        lines.push_back("label #" + std::to_string(*why.labelCell) + " starts at the anchor " + PointText(why.anchor) +
+                        (why.labelOffset ? ", its body moved by " + PointText(*why.labelOffset) : ""));
+    else
+        lines.push_back("no label starts at the anchor " + PointText(why.anchor) + "; where one would go:");
+    if (why.firstFreeStep == 0) {
+        lines.push_back("no spiral step up to the probe limit found a free place");
+    } else {
+        lines.push_back("spiral step " + std::to_string(why.firstFreeStep) + " (ring " +
+                        std::to_string(why.firstFreeRing) + ") is the first free place, offset " +
+                        PointText(why.firstFreeOffset));
+    }
+    for (const BlockedRing& ring : why.blocked) {
+        std::string text = "ring " + std::to_string(ring.ring) + ", steps " + std::to_string(ring.firstStep) + "-" +
+                           std::to_string(ring.lastStep) + " blocked; nearest:";
+        for (std::size_t i = 0; i < ring.nearest.size(); ++i)
+            text += (i ? ", " : " ") + ModelText(host, ring.nearest[i].model) + " #" +
+                    std::to_string(ring.nearest[i].id) + " " + ring.nearest[i].type;
+        lines.push_back(text);
+    }
+    if (why.clear) {
+        const ClearLeaderPlace& clear = *why.clear;
+        if (clear.clear)
+            lines.push_back("clear-leader placement takes step " + std::to_string(clear.step) + ", leader " +
+                            CoordinateText(clear.leaderLength) + ", offset " + PointText(clear.search.offset));
+        else
+            lines.push_back("clear-leader placement found no clear place within " +
+                            std::to_string(ClearLeaderExtraRings) +
+                            " rings beyond the first free place and takes the first free place");
+        std::size_t shown = 0;
+        for (const CandidatePlace& place : clear.candidates) {
+            if (place.verdict == CandidateVerdict::NotShorter || place.verdict == CandidateVerdict::Chosen) continue;
+            if (clear.clear && place.leaderLength >= clear.leaderLength) continue;
+            if (shown++ == CandidatesShown) break;
+            lines.push_back("  step " + std::to_string(place.step) + " (ring " + std::to_string(place.ring) +
+                            "), leader " + CoordinateText(place.leaderLength) + ": " +
+                            ObstacleText(place.obstacle, place.verdict));
+        }
+        lines.push_back("  " + std::to_string(clear.candidates.size()) + " places looked at from the first free one on");
+    }
+    if (why.labelCell)
+        lines.push_back(why.standsThere ? "the label stands at this place"
+                                        : "the label stands elsewhere: moved since, placed by another rule, "
+                                          "or the sheet changed around it");
+    return lines;
+}
+
 Json InspectComponent(mdlOPM_Labeller& module, cad::CadHost& host, const Element& element,
                       const std::string& modelName, const ItemRows& labelItems, const ItemRows& dimItems) {
     const std::size_t messagesBefore = host.Messages().size();
@@ -116,6 +201,17 @@ Json InspectComponent(mdlOPM_Labeller& module, cad::CadHost& host, const Element
         messages.push_back(host.Messages()[i].text);
     report["messages"] = messages;
     return report;
+}
+
+Json WhyHere(mdlOPM_Labeller& module, const Element& element, const ItemRows& labelItems) {
+    try {
+        Json lines = Json::array();
+        for (const std::string& line : WhyHereLines(module.host, ExplainPlacement(module, element, labelItems)))
+            lines.push_back(line);
+        return lines;
+    } catch (const std::invalid_argument& error) {
+        return Json::array({std::string(error.what())});
+    }
 }
 
 void PrintComponent(const Json& c) {
@@ -157,6 +253,10 @@ void PrintComponent(const Json& c) {
         std::cout << "  unreadable:   " << c["invalidProperties"].get<std::string>() << "\n";
     for (const auto& message : c["messages"])
         std::cout << "  message:      " << message.get<std::string>() << "\n";
+    if (c.contains("whyHere")) {
+        std::cout << "  why here:\n";
+        for (const auto& line : c["whyHere"]) std::cout << "    " << line.get<std::string>() << "\n";
+    }
 }
 
 void Inspect(const InspectArguments& arguments) {
@@ -171,6 +271,8 @@ void Inspect(const InspectArguments& arguments) {
     ItemRows labelItems;
     ItemRows dimItems;
     LoadSettingsFile(config, module, nullptr, labelItems, dimItems, arguments.style, true);
+    module.placement = ReadPlacementOptions(config);
+    if (arguments.placement) module.placement.rule = ParsePlacementRule(*arguments.placement);
 
     Json components = Json::array();
     const cad::Drawing& drawing = host.GetDrawing();
@@ -181,6 +283,10 @@ void Inspect(const InspectArguments& arguments) {
             if (arguments.element && *arguments.element != id) continue;
             components.push_back(
                 InspectComponent(module, host, entry.element, attachment.name, labelItems, dimItems));
+            // Explaining takes the label out of the sheet, so only the one component asked for.
+            if (arguments.element && !components.back()["labelText"].is_null() &&
+                !components.back()["keyPoints"].is_null())
+                components.back()["whyHere"] = WhyHere(module, entry.element, labelItems);
         }
     }
     if (arguments.element && components.empty())
@@ -219,6 +325,19 @@ Command AddInspectCommand(CLI::App& program) {
     inspect->add_option("--style", arguments->style, "Add this label style's rows to the general ones");
     inspect->add_option("--element", arguments->element, "Only the component with this id");
     inspect->add_flag("--json", arguments->json, "Print JSON instead of text");
+    inspect
+        ->add_option("--placement", arguments->placement,
+                     "With --element: explain the place by this rule, first or clear (default: LABELPLACEMENT)")
+        ->check(CLI::Validator(
+            [](std::string& value) {
+                try {
+                    ParsePlacementRule(value);
+                    return std::string();
+                } catch (const std::invalid_argument& error) {
+                    return std::string(error.what());
+                }
+            },
+            "first|clear", "placement"));
     return {inspect, [arguments] { Inspect(*arguments); }};
 }
 
