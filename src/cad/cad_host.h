@@ -211,8 +211,9 @@ private:
     };
     mutable std::vector<ModelBounds> fenceBoundsInModels_;
     FenceProbeMethod fenceProbeMethod_ = FenceProbeMethod::IndexAskingLastFirst;
-    // The element the last fence query found, asked first by the next one.
-    mutable std::optional<std::pair<ModelId, ElementId>> lastTakenIn_;
+    // The elements the last fence queries found, latest first, asked before the index.
+    static constexpr std::size_t RecentlyTakenInKept = 4;
+    mutable std::vector<std::pair<ModelId, ElementId>> recentlyTakenIn_;
     mutable DimensionOutlineCache dimensionOutlines_;
 
     std::vector<std::string> keyinLog_;

@@ -220,15 +220,27 @@ std::vector<Element> CadHost::FenceContents() const {
 bool CadHost::FenceHasContents() const {
     if (!fence_.Defined()) throw HostError("no fence is defined");
     // The probes of a free-place search lie a step apart, so what was in one fence is mostly
-    // in the next: asking that element first spares the index query. Any one element taken
-    // in answers the question, so the answer is the same whichever is found.
-    if (fenceProbeMethod_ == FenceProbeMethod::IndexAskingLastFirst && lastTakenIn_ &&
-        IsVisible(lastTakenIn_->first) && StillTakenIn(lastTakenIn_->first, lastTakenIn_->second))
-        return true;
+    // in the next, or in one of the few before: asking those first spares the index query.
+    // Any one element taken in answers the question, so the answer is the same whichever is
+    // found.
+    const bool askRecent = fenceProbeMethod_ == FenceProbeMethod::IndexAskingLastFirst;
+    if (askRecent) {
+        for (std::size_t i = 0; i < recentlyTakenIn_.size(); ++i) {
+            const auto [model, id] = recentlyTakenIn_[i];
+            if (IsVisible(model) && StillTakenIn(model, id)) {
+                std::rotate(recentlyTakenIn_.begin(), recentlyTakenIn_.begin() + static_cast<std::ptrdiff_t>(i),
+                            recentlyTakenIn_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+                return true;
+            }
+        }
+    }
     for (ModelId model = ActiveModelId; model < drawing_.ModelCount(); ++model) {
         if (!IsVisible(model)) continue;
         const bool none = VisitFenceTakesIn(model, [&](ElementId id) {
-            lastTakenIn_ = {model, id};
+            if (askRecent) {
+                if (recentlyTakenIn_.size() == RecentlyTakenInKept) recentlyTakenIn_.pop_back();
+                recentlyTakenIn_.insert(recentlyTakenIn_.begin(), {model, id});
+            }
             return false;
         });
         if (!none) return true;

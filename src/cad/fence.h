@@ -54,7 +54,7 @@ private:
 };
 
 // How a model's fence query finds its candidates: through the model's R-tree, first asking
-// the element the previous query found (normal); through the R-tree alone; or by looking at
+// the few elements the latest queries found (normal); through the R-tree alone; or by looking at
 // every element's range in turn. The last two are kept to measure what each step gains.
 enum class FenceProbeMethod { IndexAskingLastFirst, SpatialIndex, LinearScan };
 

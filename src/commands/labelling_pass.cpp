@@ -70,6 +70,7 @@ FreePlaceSearch FindFreeLabelOffset(Host& host, const Point& low, const Point& h
     int ring = 1;
     std::int64_t stepOnRing = 0;
     Element circle = MakeEllipse(low, step, step);
+    std::vector<Point> corners(4);
     double circumference = host.EllipseLength(circle);
     while (true) {
         ++stepOnRing;
@@ -81,10 +82,9 @@ FreePlaceSearch FindFreeLabelOffset(Host& host, const Point& low, const Point& h
             const Point v = host.EllipsePointAtDistance(circle, arc) - low;
             const Point k1 = low + v;
             const Point k3 = high + v;
-            const Point k2{k3.x, k1.y, k1.z};
-            const Point k4{k1.x, k3.y, k3.z};
+            corners = {k1, {k3.x, k1.y, k1.z}, k3, {k1.x, k3.y, k3.z}};
             host.ClearFence();
-            host.DefineFenceFromPoints({k1, k2, k3, k4}, 1);
+            host.DefineFenceFromPoints(corners, 1);
             search.offset = v;
             search.free = !host.FenceHasContents();
             ++search.probes;

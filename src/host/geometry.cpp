@@ -92,8 +92,6 @@ Transform3d Transform3d::FromMatrixAndTranslation(const Matrix3d& matrix, const 
 
 Matrix3d Transform3d::Linear() const { return {{t[0], t[1], t[2], t[4], t[5], t[6], t[8], t[9], t[10]}}; }
 
-Point Transform3d::Apply(const Point& p) const { return Linear().Apply(p) + Translation(); }
-
 Transform3d Transform3d::operator*(const Transform3d& other) const {
     return FromMatrixAndTranslation(Linear() * other.Linear(), Apply(other.Translation()));
 }

@@ -94,7 +94,12 @@ struct Transform3d {
 
     Matrix3d Linear() const;
     Point Translation() const { return {t[3], t[7], t[11]}; }
-    Point Apply(const Point& p) const;
+    // The linear part's rows dotted with p, then the translation added, spelt out inline:
+    // attachment geometry goes through here for every fence probe.
+    Point Apply(const Point& p) const {
+        return {t[0] * p.x + t[1] * p.y + t[2] * p.z + t[3], t[4] * p.x + t[5] * p.y + t[6] * p.z + t[7],
+                t[8] * p.x + t[9] * p.y + t[10] * p.z + t[11]};
+    }
     Transform3d operator*(const Transform3d& other) const;
     // Throws HostError when the linear part is singular.
     Transform3d Inverse() const;
