@@ -81,6 +81,10 @@ void OutputSet::Discard() noexcept {
 }
 
 void OutputSet::Add(const fs::path& path, std::string_view content) {
+    Add(path, [content](std::ostream& out) { out.write(content.data(), static_cast<std::streamsize>(content.size())); });
+}
+
+void OutputSet::Add(const fs::path& path, const std::function<void(std::ostream&)>& write) {
     CheckOutputPath(path);
     for (const Staged& file : staged_)
         if (SameFile(file.target, path))
@@ -94,13 +98,22 @@ void OutputSet::Add(const fs::path& path, std::string_view content) {
         throw FileError("cannot write " + Shown(path) + ": " + Reason(error));
     }
     staged_.push_back({path, temporary});  // from here on Discard removes it
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    if (!out) {
+    auto unstage = [this] {
         fs::path failed = std::move(staged_.back().temporary);
         staged_.pop_back();
         std::error_code ignored;
         fs::remove(failed, ignored);
+    };
+    try {
+        write(out);
+    } catch (...) {
+        out.close();
+        unstage();
+        throw;
+    }
+    out.close();
+    if (!out) {
+        unstage();
         throw FileError("cannot write " + Shown(path) + ": the disk refused the data");
     }
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -44,6 +46,9 @@ public:
     // Throws FileError naming the path when it cannot be written or names the same file as
     // one added before.
     void Add(const std::filesystem::path& path, std::string_view content);
+    // The same for content too large to hold whole: `write` streams it into the staged file.
+    // Whatever `write` throws leaves no temporary behind and is passed on.
+    void Add(const std::filesystem::path& path, const std::function<void(std::ostream&)>& write);
 
     // Throws FileError naming the file that could not be put in place; the set is empty
     // afterwards either way.

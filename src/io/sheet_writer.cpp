@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <ostream>
 #include <string_view>
 #include <variant>
 #include <vector>
@@ -536,8 +537,12 @@ constexpr int IndentStep = 2;
 // fit; elements and anything deeper open up, one entry a line.
 class Printer {
 public:
-    Printer(const SheetWriter& writer, const Tokens& sheet, const std::string& source, std::string& out)
-        : writer_(writer), sheet_(sheet), source_(source), out_(out) {}
+    // With `spill`, the text written so far goes there between elements whenever it has grown
+    // past SpillSize, so that a large sheet is never held whole (twice, while the string
+    // grows) in memory.
+    Printer(const SheetWriter& writer, const Tokens& sheet, const std::string& source, std::string& out,
+            std::ostream* spill = nullptr)
+        : writer_(writer), sheet_(sheet), source_(source), out_(out), spill_(spill) {}
 
     void Sheet() { Print(sheet_, 0, 0); }
 
@@ -637,6 +642,13 @@ private:
         element_ = 0;
         for (const auto& [id, entry] : model.Entries()) {
             if (element_ != 0) out_ += ",\n";
+            // Nothing before this point is looked at again: a value's one-line attempt only
+            // goes back to where that value began, and this element's first line break
+            // comes before any such attempt in it.
+            if (spill_ && out_.size() > SpillSize) {
+                spill_->write(out_.data(), static_cast<std::streamsize>(out_.size()));
+                out_.clear();
+            }
             out_ += inner;
             elementTokens_.Clear();
             writer_.ElementTokens(elementTokens_, entry.element, sheet::ModelElementSymbology(), false);
@@ -661,19 +673,24 @@ private:
     const SheetWriter& writer_;
     const Tokens& sheet_;
     const std::string& source_;
+    static constexpr std::size_t SpillSize = std::size_t{1} << 20;
+
     std::string& out_;
+    std::ostream* spill_;
     Tokens elementTokens_;  // of the element being printed; its storage serves every element
     bool inElement_ = false;
     std::size_t elementsAt_ = 0;  // the Elements token being printed
     std::size_t element_ = 0;     // which of its elements
 };
 
-std::string WriteSheet(const cad::Drawing& drawing, const fs::path& baseFolder, const std::string& source) {
+// With `spill`, most of the text goes there and the rest is returned.
+std::string WriteSheet(const cad::Drawing& drawing, const fs::path& baseFolder, const std::string& source,
+                       std::ostream* spill = nullptr) {
     const SheetWriter writer(drawing, baseFolder);
     Tokens sheet;
     writer.Sheet(sheet);
     std::string out;
-    Printer(writer, sheet, source, out).Sheet();
+    Printer(writer, sheet, source, out, spill).Sheet();
     out += '\n';
     return out;
 }
@@ -685,7 +702,10 @@ std::string SerializeSheet(const cad::Drawing& drawing, const fs::path& baseFold
 }
 
 void AddSheet(OutputSet& outputs, const cad::Drawing& drawing, const fs::path& path) {
-    outputs.Add(path, WriteSheet(drawing, fs::absolute(path).parent_path(), path.string()));
+    outputs.Add(path, [&](std::ostream& file) {
+        const std::string rest = WriteSheet(drawing, fs::absolute(path).parent_path(), path.string(), &file);
+        file.write(rest.data(), static_cast<std::streamsize>(rest.size()));
+    });
 }
 
 void SaveSheet(const cad::Drawing& drawing, const fs::path& path) {

@@ -3,18 +3,24 @@
 // form, escaping or the place a faulty value is reported at shows up here (the round trips in
 // sheet_file_test.cpp would not see a layout that still reads back).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <iterator>
 #include <functional>
 #include <limits>
 
+#include "io/atomic_file.h"
 #include "io/sheet_file.h"
 #include "io/sheet_generator.h"
 #include "io/sheet_schema.h"
 
 namespace zkl::io {
 namespace {
+
+namespace fs = std::filesystem;
 
 std::uint64_t Digest(const std::string& text) {
     std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a
@@ -172,6 +178,29 @@ TEST(SheetWriter, RefusesTheFirstValueItCannotWriteWithItsPlace) {
             EXPECT_EQ(std::string(error.what()), c.message) << c.name;
         }
     }
+}
+
+TEST(SheetWriter, SavingStreamsTheSameBytesAndAFaultHalfwayLeavesTheFileAsItWas) {
+    const fs::path folder = fs::temp_directory_path() / ("zkl_sheet_save_test_" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const fs::path path = folder / "sheet.json";
+    // Large enough for the writer to hand the text on in several pieces.
+    cad::Drawing drawing = Generated(1000, 3, true);
+    SaveSheet(drawing, path);
+    const std::string saved = ReadWholeFile(path);
+    EXPECT_EQ(saved, SerializeSheet(drawing, folder));
+
+    // A fault in the last element of the largest model, megabytes into the text.
+    ModelId largest = ActiveModelId;
+    for (ModelId model = 1; model < drawing.ModelCount(); ++model)
+        if (drawing.Model(model).Size() > drawing.Model(largest).Size()) largest = model;
+    Element text = MakeText("bad \xff", {0, 0, 0});
+    drawing.Add(largest, text);
+    EXPECT_THROW(SaveSheet(drawing, path), SheetError);
+    EXPECT_EQ(ReadWholeFile(path), saved);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 1) << "a temporary stayed";
+    fs::remove_all(folder);
 }
 
 }  // namespace
