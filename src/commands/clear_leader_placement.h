@@ -32,7 +32,7 @@ namespace zkl {
 // Rings looked at beyond the one of the first free place. A clear place further out than
 // this has a leader several label heights longer than the first free place's, which is
 // what a drafter would call a worse label, and each ring costs as many probes as the label
-// size allows; four rings kept the placement time within twice the first-free rule's on
+// size allows; ten rings kept the placement time within twice the first-free rule's on
 // the generated sheets of 1,000 components (docs/quality.md).
 inline constexpr int ClearLeaderExtraRings = 10;
 
