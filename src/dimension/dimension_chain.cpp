@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "dimension/exchange_sort.h"
+
 namespace zkl {
 
 namespace {
@@ -52,15 +54,6 @@ Point OntoEdge(const SideRule& rule, Point p) {
         p.x = rule.start.x;
     p.z = rule.start.z;
     return p;
-}
-
-// Deliberately the plain exchange sort: with equal keys its order differs from std::sort's,
-// and the points TOP and RIGHT merge depend on that order.
-void ExchangeSort(std::vector<Point>& points, bool byX) {
-    const auto key = [byX](const Point& p) { return byX ? p.x : p.y; };
-    for (std::size_t i = 0; i < points.size(); ++i)
-        for (std::size_t j = i + 1; j < points.size(); ++j)
-            if (key(points[i]) > key(points[j])) std::swap(points[i], points[j]);
 }
 
 bool HoldsNoPoints(const std::vector<Point>& points) {
