@@ -247,8 +247,9 @@ void FindingsPanel::ShowReport(const QualityReport& report) {
         lines << tr("Leaders through a body: %1 of %2 (%3%)")
                      .arg(report.leadersThroughBodies)
                      .arg(report.leaders)
-                     .arg(Number(100.0 * static_cast<double>(report.leadersThroughBodies) /
-                                 static_cast<double>(report.leaders)));
+                     .arg(100.0 * static_cast<double>(report.leadersThroughBodies) /
+                              static_cast<double>(report.leaders),
+                          0, 'f', 1);
     const LeaderLengths& lengths = report.leaderLengths;
     if (lengths.count > 0)
         lines << tr("Leader length: median %1, 95th percentile %2, max %3")
