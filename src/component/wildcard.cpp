@@ -1,5 +1,6 @@
 #include "component/wildcard.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -139,9 +140,42 @@ std::optional<std::vector<Step>> Compile(const std::u32string& pattern) {
     return steps;
 }
 
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The scan below for the common case, ASCII text and a pattern without lists, on the bytes
+// themselves: every component is matched against every row's patterns, and decoding and
+// compiling for each match cost more than the rest of choosing its row.
+bool MatchesAsciiWithoutLists(std::string_view text, std::string_view pattern) {
+    auto matchesOne = [](char p, char c) { return p == '?' || (p == '#' ? c >= '0' && c <= '9' : p == c); };
+    std::size_t t = 0;
+    std::size_t s = 0;
+    std::optional<std::size_t> starStep;
+    std::size_t starText = 0;
+    while (t < text.size()) {
+        if (s < pattern.size() && pattern[s] == '*') {
+            starStep = s++;
+            starText = t;
+        } else if (s < pattern.size() && matchesOne(pattern[s], text[t])) {
+            ++s;
+            ++t;
+        } else if (starStep) {
+            s = *starStep + 1;
+            t = ++starText;
+        } else {
+            return false;
+        }
+    }
+    while (s < pattern.size() && pattern[s] == '*') ++s;
+    return s == pattern.size();
+}
+
 }  // namespace
 
 bool MatchesWildcard(std::string_view text, std::string_view pattern) {
+    if (pattern.find('[') == std::string_view::npos && IsAscii(pattern) && IsAscii(text))
+        return MatchesAsciiWithoutLists(text, pattern);
     const std::optional<std::vector<Step>> compiled = Compile(DecodeUtf8(pattern));
     if (!compiled) return false;
     const std::vector<Step>& steps = *compiled;
