@@ -8,6 +8,7 @@
 
 #include "commands/clear_leader_pass.h"
 #include "component/component_geometry.h"
+#include "component/component_key.h"
 #include "component/property_text.h"
 #include "host/fence_modes_guard.h"
 #include "label/interactive_placement.h"
@@ -174,23 +175,26 @@ PassResult LabelComponentsInBorder(mdlOPM_Labeller& module, const Element& borde
             label.component = element.id;
             label.labelBox = LabelBox(host, body);
             label.anchor = keyPoints.back();
+            const std::string key = ComponentKey(host, element, keyPoints);
+            const LabelOrigin placedAutomatically{key, LabelPlacement::Automatic};
 
             if (automatic && clearLeaders) {
                 const ClearLeaderPlace place = clearLeaders->Place(element, body, label.labelBox, label.anchor);
                 label.search = place.search;
                 label.clearLeaderFallback = !place.clear;
-                CreateLabelCell(module, body, label.search.offset, label.anchor, Point{});
+                CreateLabelCell(module, body, label.search.offset, label.anchor, Point{}, placedAutomatically);
                 clearLeaders->Placed(body);
             } else if (automatic) {
                 label.search = FindFreeLabelOffset(host, label.labelBox.low, label.labelBox.high,
                                                    module.settings.StepDistance, FreePlaceStartCount);
-                CreateLabelCell(module, body, label.search.offset, label.anchor, Point{});
+                CreateLabelCell(module, body, label.search.offset, label.anchor, Point{}, placedAutomatically);
             } else {
                 host.SetHighlight(element, true);
                 ZoomToElement(host, element);
                 Point position{};
                 const PlacementOutcome outcome =
-                    PlaceLabelInteractive(module, body, false, label.anchor, position, frameStyle, Point{});
+                    PlaceLabelInteractive(module, body, false, label.anchor, position, frameStyle, Point{},
+                                          {{key, LabelPlacement::ByHand}, {}});
                 host.SetHighlight(element, false);
                 if (outcome == PlacementOutcome::Quit) {
                     result.quit = true;

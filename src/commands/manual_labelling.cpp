@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "component/component_key.h"
 #include "dialog/frm_main.h"
 #include "host/numbers.h"
 #include "label/interactive_placement.h"
@@ -88,6 +89,7 @@ struct Pick {
     Point position = ManualPositionSentinel;
     Point kneeOffset;
     std::vector<Element> body;
+    PlacementOrigins origins;
 };
 
 // Takes a placed label apart: its body moves back to the origin and the old cell leaves the
@@ -106,6 +108,8 @@ void TakeLabelApart(Host& host, const Element& labelCell, Pick& pick) {
         pick.kneeOffset = vertices[1] - vertices[0];
     }
     pick.position = *reference;
+    pick.origins.putBack = ReadLabelOrigin(labelCell);
+    pick.origins.placed = {pick.origins.putBack.component, LabelPlacement::MovedByHand};
     host.ClearSelection();
     pick.body.pop_back();
     for (Element& element : pick.body) {
@@ -166,16 +170,20 @@ void RunManualLabelling(mdlOPM_Labeller& module, std::int16_t labelMode) {
         const bool relocate =
             picked->Cell().name == LabelCellName && !picked->locked && picked->model == ActiveModelId;
         std::int16_t frameStyle = -1;
-        if (relocate)
+        if (relocate) {
             TakeLabelApart(host, *picked, pick);
-        else
-            frameStyle = BuildLabelBody(module, *picked, rows, true, pick.body);
+        } else {
+            std::vector<Point> keyPoints;
+            frameStyle = BuildLabelBody(module, *picked, rows, true, pick.body, &keyPoints);
+            if (!pick.body.empty())
+                pick.origins.placed = {ComponentKey(host, *picked, keyPoints), LabelPlacement::ByHand};
+        }
 
         if (pick.body.empty())
             host.PostMessage(Message{"Invalid element!", "", 12, false});
         else
             PlaceLabelInteractive(module, pick.body, relocate, pick.anchor, pick.position, frameStyle,
-                                  pick.kneeOffset);
+                                  pick.kneeOffset, pick.origins);
         host.SetHighlight(*picked, false);
     }
 }

@@ -66,8 +66,8 @@ void UndoRotation(std::vector<Element>& elements, int rotationCount) {
 }
 
 PlacementOutcome Place(mdlOPM_Labeller& module, std::vector<Element>& elements, const Point& position,
-                       const Point& anchor, const Point& kneeOffset) {
-    CreateLabelCell(module, elements, position, anchor, kneeOffset);
+                       const Point& anchor, const Point& kneeOffset, const LabelOrigin& origin) {
+    CreateLabelCell(module, elements, position, anchor, kneeOffset, origin);
     return PlacementOutcome::Placed;
 }
 
@@ -75,7 +75,8 @@ PlacementOutcome Place(mdlOPM_Labeller& module, std::vector<Element>& elements, 
 
 PlacementOutcome PlaceLabelInteractive(mdlOPM_Labeller& module, std::vector<Element>& elements,
                                        bool placeOnReset, const Point& anchor, Point& position,
-                                       std::int16_t /*frameStyle*/, const Point& kneeOffset) {
+                                       std::int16_t /*frameStyle*/, const Point& kneeOffset,
+                                       const PlacementOrigins& origins) {
     Host& host = module.host;
     int rotationCount = 0;
     while (true) {
@@ -92,7 +93,7 @@ PlacementOutcome PlaceLabelInteractive(mdlOPM_Labeller& module, std::vector<Elem
 
         if (input.kind == InputKind::DataPoint) {
             position = input.point;
-            return Place(module, elements, position, anchor, kneeOffset);
+            return Place(module, elements, position, anchor, kneeOffset, origins.placed);
         }
         if (input.kind == InputKind::Keyin && input.text == CtrlResetKeyin) {
             rotationCount = (rotationCount + 1) % 4;
@@ -101,7 +102,7 @@ PlacementOutcome PlaceLabelInteractive(mdlOPM_Labeller& module, std::vector<Elem
         }
         if (input.kind == InputKind::Keyin && input.text == EscapeKeyin) {
             UndoRotation(elements, rotationCount);
-            if (placeOnReset) CreateLabelCell(module, elements, position, anchor, kneeOffset);
+            if (placeOnReset) CreateLabelCell(module, elements, position, anchor, kneeOffset, origins.putBack);
             PostRunSummary(module);
             elements.clear();
             return PlacementOutcome::Quit;
@@ -109,11 +110,11 @@ PlacementOutcome PlaceLabelInteractive(mdlOPM_Labeller& module, std::vector<Elem
         if (input.kind == InputKind::Keyin) {
             // Another command interrupts the placement; a relocated label still goes back,
             // turned as the user left it.
-            if (placeOnReset) return Place(module, elements, position, anchor, kneeOffset);
+            if (placeOnReset) return Place(module, elements, position, anchor, kneeOffset, origins.putBack);
             return PlacementOutcome::NotPlaced;
         }
         UndoRotation(elements, rotationCount);
-        if (placeOnReset) return Place(module, elements, position, anchor, kneeOffset);
+        if (placeOnReset) return Place(module, elements, position, anchor, kneeOffset, origins.putBack);
         return PlacementOutcome::NotPlaced;
     }
 }

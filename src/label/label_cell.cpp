@@ -61,7 +61,7 @@ Point FindLeaderAttachPoint(const Host& host, const Element& element, const Poin
 }
 
 void CreateLabelCell(mdlOPM_Labeller& module, std::vector<Element>& elements, const Point& offset,
-                     const Point& anchor, const Point& kneeOffset) {
+                     const Point& anchor, const Point& kneeOffset, const LabelOrigin& origin) {
     Host& host = module.host;
     const Point knee = anchor + kneeOffset;
     for (Element& element : elements) element.Move(offset);
@@ -84,6 +84,7 @@ void CreateLabelCell(mdlOPM_Labeller& module, std::vector<Element>& elements, co
     elements.push_back(leader);
 
     Element cell = MakeCell(std::string(LabelCellName), elements, anchor, false);
+    RecordLabelOrigin(cell, origin);
     host.AddElement(cell);
 }
 

@@ -9,6 +9,7 @@
 #include "host/element.h"
 #include "host/geometry.h"
 #include "host/host.h"
+#include "label/label_origin.h"
 #include "settings/labeller_module.h"
 
 namespace zkl {
@@ -17,9 +18,10 @@ inline constexpr std::string_view LabelCellName = "ZKL_Label";
 
 // Moves the body by `offset`, appends the leader anchor -> anchor + kneeOffset -> attach
 // point to `elements`, and adds the cell to the active model. HostError when the level
-// named DimLevelName does not exist (the body has then been moved, nothing added).
+// named DimLevelName does not exist (the body has then been moved, nothing added). The cell
+// records `origin` (label/label_origin.h).
 void CreateLabelCell(mdlOPM_Labeller& module, std::vector<Element>& elements, const Point& offset,
-                     const Point& anchor, const Point& kneeOffset);
+                     const Point& anchor, const Point& kneeOffset, const LabelOrigin& origin = {});
 
 // Where a leader coming from `reference` ends on a body element: the nearest corner of a
 // line's or line string's range or of a text's box (ties keep the earlier of low, low-right,

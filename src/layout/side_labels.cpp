@@ -114,6 +114,7 @@ void AddLabelCell(mdlOPM_Labeller& module, const Element& label, const LabelGeom
 
     Element cell = MakeCell(std::string(LabelCellName),
                             {std::move(text), std::move(frame), std::move(leader)}, geometry.v0, false);
+    RecordLabelOrigin(cell, {"", LabelPlacement::Side});
     host.AddElement(cell);
 }
 

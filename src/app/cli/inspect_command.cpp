@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -15,11 +16,14 @@
 #include "cad/prompter.h"
 #include "commands/placement_explanation.h"
 #include "component/component_geometry.h"
+#include "component/component_key.h"
 #include "component/elevation_text.h"
 #include "component/label_format.h"
 #include "component/property_text.h"
 #include "host/property_value.h"
 #include "io/sheet_file.h"
+#include "label/label_cell.h"
+#include "label/label_origin.h"
 #include "settings/labeller_module.h"
 #include "settings/placement_options.h"
 #include "settings/settings_file.h"
@@ -167,8 +171,22 @@ std::vector<std::string> WhyHereLines(const Host& host, const PlacementExplanati
     return lines;
 }
 
+// The label cells of the sheet by the component key they record, each as {id, placed}.
+std::multimap<std::string, Json> LabelsByComponent(const cad::CadHost& host) {
+    std::multimap<std::string, Json> labels;
+    for (const auto& [id, entry] : host.GetDrawing().activeModel.Entries()) {
+        const Element& cell = entry.element;
+        if (!cell.IsCell() || cell.Cell().name != LabelCellName) continue;
+        const LabelOrigin origin = ReadLabelOrigin(cell);
+        if (origin.component.empty()) continue;
+        labels.emplace(origin.component, Json{{"id", id}, {"placed", LabelPlacementName(origin.placement)}});
+    }
+    return labels;
+}
+
 Json InspectComponent(mdlOPM_Labeller& module, cad::CadHost& host, const Element& element,
-                      const std::string& modelName, const ItemRows& labelItems, const ItemRows& dimItems) {
+                      const std::string& modelName, const ItemRows& labelItems, const ItemRows& dimItems,
+                      const std::multimap<std::string, Json>& labelsByComponent) {
     const std::size_t messagesBefore = host.Messages().size();
     const std::string invalidBefore = module.invalidPropertyList;
 
@@ -188,6 +206,12 @@ Json InspectComponent(mdlOPM_Labeller& module, cad::CadHost& host, const Element
         if (keyPoints.size() == 3 && GetComponentClass(module, element, labelItems) == "STRAIGHT")
             report["slope"] = SlopeJson(host, element, keyPoints);
         report["keyPoints"] = points;
+        const std::string key = ComponentKey(host, element, keyPoints);
+        report["key"] = key;
+        Json labels = Json::array();
+        const auto [first, last] = labelsByComponent.equal_range(key);
+        for (auto it = first; it != last; ++it) labels.push_back(it->second);
+        report["labels"] = labels;
     } catch (const std::exception& error) {
         report["keyPoints"] = nullptr;
         report["keyPointError"] = error.what();
@@ -235,6 +259,13 @@ void PrintComponent(const Json& c) {
         for (const auto& p : c["keyPoints"])
             std::cout << PointText({p[0].get<double>(), p[1].get<double>(), p[2].get<double>()}) << " ";
         std::cout << "(anchor last)\n";
+        std::cout << "  key:          " << c["key"].get<std::string>() << "\n";
+        std::cout << "  labels:       ";
+        if (c["labels"].empty()) std::cout << "none recorded";
+        for (std::size_t i = 0; i < c["labels"].size(); ++i)
+            std::cout << (i ? ", " : "") << "#" << c["labels"][i]["id"].get<ElementId>() << " "
+                      << c["labels"][i]["placed"].get<std::string>();
+        std::cout << "\n";
     }
     if (c.contains("slope") && !c["slope"].is_null()) {
         std::cout << "  slope:        ";
@@ -275,6 +306,7 @@ void Inspect(const InspectArguments& arguments) {
     if (arguments.placement) module.placement.rule = ParsePlacementRule(*arguments.placement);
 
     Json components = Json::array();
+    const std::multimap<std::string, Json> labelsByComponent = LabelsByComponent(host);
     const cad::Drawing& drawing = host.GetDrawing();
     for (std::size_t a = 0; a < drawing.attachments.size(); ++a) {
         const cad::Attachment& attachment = drawing.attachments[a];
@@ -282,7 +314,8 @@ void Inspect(const InspectArguments& arguments) {
             if (entry.element.type != ElementType::Cell) continue;
             if (arguments.element && *arguments.element != id) continue;
             components.push_back(
-                InspectComponent(module, host, entry.element, attachment.name, labelItems, dimItems));
+                InspectComponent(module, host, entry.element, attachment.name, labelItems, dimItems,
+                                 labelsByComponent));
             // Explaining takes the label out of the sheet, so only the one component asked for.
             if (arguments.element && !components.back()["labelText"].is_null() &&
                 !components.back()["keyPoints"].is_null())
