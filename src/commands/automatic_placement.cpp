@@ -50,9 +50,11 @@ const SettingsDialog& DialogOf(const mdlOPM_Labeller& module, const char* comman
     return *module.dialog;
 }
 
-// The border level, created when the design file lacks it. Failures of the host here are
-// absorbed so that a level that cannot be created is reported once, by name, below.
-Level BorderLevel(Host& host, const std::string& name) {
+}  // namespace
+
+// Failures of the host here are absorbed so that a level that cannot be created is reported
+// once, by name, below.
+Level FindOrCreateBorderLevel(Host& host, const std::string& name) {
     std::optional<Level> level;
     try {
         level = host.FindLevel(name);
@@ -78,6 +80,8 @@ void CheckStepDistance(const LabellerSettings& settings) {
             DoubleToText(settings.StepDistance) +
             " (STEPDISTANCE in the configuration file, or the step distance box of the dialog)");
 }
+
+namespace {
 
 struct AddedCounts {
     std::int64_t labelCells = 0;
@@ -219,7 +223,7 @@ PlacementReport RunAutomaticPlacement(mdlOPM_Labeller& module, bool placeDimensi
     if (placeLabels && labelsCanMatch) CheckStepDistance(module.settings);
 
     PostInfo(host, "Starting to place labels");
-    const Level level = BorderLevel(host, module.settings.ShapeLevelName);
+    const Level level = FindOrCreateBorderLevel(host, module.settings.ShapeLevelName);
 
     PlacementReport report;
     ForEachBorder(module, level, report, progress, [&](const Element& border) {
@@ -246,7 +250,7 @@ PlacementReport RunSemiAutomaticPlacement(mdlOPM_Labeller& module, const Placeme
     Host& host = module.host;
     PostInfo(host, "Starting to place labels");
     host.SendKeyin("accudraw dialog main");
-    const Level level = BorderLevel(host, module.settings.ShapeLevelName);
+    const Level level = FindOrCreateBorderLevel(host, module.settings.ShapeLevelName);
 
     RunState run;
     ReadSettingsFromDialog(module, DialogOf(module, "Semi-Auto Place"), run.labelItems, run.dimItems);

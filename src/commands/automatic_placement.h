@@ -63,6 +63,13 @@ int CreateBorderShapes(mdlOPM_Labeller& module, std::string_view levelName);
 // shape on `levelName` and none could be drawn.
 std::string NoDrawingAreaMessage(std::string_view levelName);
 
+// The level of the border shapes, created (and committed) when the design file lacks it.
+// Throws HostError naming the level and the setting ShapeLevelName when it cannot be made.
+Level FindOrCreateBorderLevel(Host& host, const std::string& name);
+
+// Throws std::invalid_argument naming StepDistance unless it is a finite number above 0.
+void CheckStepDistance(const LabellerSettings& settings);
+
 // Splits key-in arguments of Automatic Place into the two switches; each starts as given and
 // only a part reading FALSE (any case, blanks around it) clears it.
 void ApplyKeyinArguments(std::string_view arguments, bool& placeDimensions, bool& placeLabels);

@@ -60,7 +60,7 @@ Point FindLeaderAttachPoint(const Host& host, const Element& element, const Poin
     return NearestCorner(host.ElementRange(element), reference);
 }
 
-void CreateLabelCell(mdlOPM_Labeller& module, std::vector<Element>& elements, const Point& offset,
+ElementId CreateLabelCell(mdlOPM_Labeller& module, std::vector<Element>& elements, const Point& offset,
                      const Point& anchor, const Point& kneeOffset, const LabelOrigin& origin) {
     Host& host = module.host;
     const Point knee = anchor + kneeOffset;
@@ -85,7 +85,7 @@ void CreateLabelCell(mdlOPM_Labeller& module, std::vector<Element>& elements, co
 
     Element cell = MakeCell(std::string(LabelCellName), elements, anchor, false);
     RecordLabelOrigin(cell, origin);
-    host.AddElement(cell);
+    return host.AddElement(cell);
 }
 
 }  // namespace zkl

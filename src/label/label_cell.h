@@ -19,8 +19,8 @@ inline constexpr std::string_view LabelCellName = "ZKL_Label";
 // Moves the body by `offset`, appends the leader anchor -> anchor + kneeOffset -> attach
 // point to `elements`, and adds the cell to the active model. HostError when the level
 // named DimLevelName does not exist (the body has then been moved, nothing added). The cell
-// records `origin` (label/label_origin.h).
-void CreateLabelCell(mdlOPM_Labeller& module, std::vector<Element>& elements, const Point& offset,
+// records `origin` (label/label_origin.h). Returns the new cell's id.
+ElementId CreateLabelCell(mdlOPM_Labeller& module, std::vector<Element>& elements, const Point& offset,
                      const Point& anchor, const Point& kneeOffset, const LabelOrigin& origin = {});
 
 // Where a leader coming from `reference` ends on a body element: the nearest corner of a

@@ -9,10 +9,12 @@
 #include <sstream>
 #include <vector>
 
+#include "app/cli/change_report.h"
 #include "app/cli/check_command.h"
 #include "app/cli/cli_support.h"
 #include "app/cli/picture_output.h"
 #include "app/cli/run_report.h"
+#include "app/cli/update_run.h"
 #include "cad/cad_host.h"
 #include "commands/automatic_placement.h"
 #include "commands/labeller_commands.h"
@@ -41,6 +43,8 @@ struct AutoArguments {
     bool check = false;
     std::optional<std::string> placement;  // overrides LABELPLACEMENT
     bool keepInside = false;               // overrides KEEPLABELSINSIDE
+    bool update = false;                   // update the annotation instead of adding one
+    std::optional<std::string> changes;    // with update: the change report as JSON
 };
 
 // The configuration file says how labels are placed; the command line, when it says, wins.
@@ -115,6 +119,7 @@ std::vector<std::string> MessageLines(const cad::CadHost& host) {
 
 std::vector<std::string> Outputs(const AutoArguments& arguments) {
     std::vector<std::string> outputs{arguments.output};
+    if (arguments.changes) outputs.push_back(*arguments.changes);
     for (const PictureRequest& picture : arguments.pictures.Requests()) outputs.push_back(picture.path);
     return outputs;
 }
@@ -140,13 +145,19 @@ void Annotate(const AutoArguments& arguments, ProgressPrinter& printer, RunRepor
     const PlacementProgress progress = printer.Hooks();
 
     PlacementReport report;
+    std::optional<LabelChanges> changes;
     bool ran = false;
     // A failed command's messages often say why; the report keeps them either way.
     const auto keepMessages = [&] {
         if (record) record->messages = MessageLines(host);
     };
     try {
-        if (arguments.keyinArguments && !arguments.keyinArguments->empty()) {
+        if (arguments.update) {
+            const UpdateResult result = RunUpdate(module, host, arguments.keyinArguments, progress);
+            report = result.placement;
+            changes = result.changes;
+            ran = true;
+        } else if (arguments.keyinArguments && !arguments.keyinArguments->empty()) {
             host.SetKeyinArguments(*arguments.keyinArguments);
             report = RunAutomaticPlacement(module, true, true, progress);
             ran = true;
@@ -177,13 +188,15 @@ void Annotate(const AutoArguments& arguments, ProgressPrinter& printer, RunRepor
     io::OutputSet written;
     io::AddSheet(written, result, arguments.output);
     AddPictures(written, result, arguments.pictures.Requests(), arguments.output);
+    if (changes && arguments.changes) written.Add(*arguments.changes, ChangeReportJson(*changes));
     if (record) {
         record->seconds = Rounded(printer.Elapsed());
         written.Add(*arguments.report, SerializeRunReport(*record));
     }
     written.Commit();
 
-    std::cout << "Automatic Place: " << report.borders << (report.borders == 1 ? " area" : " areas")
+    if (changes) std::cout << ChangeReportText(*changes);
+    std::cout << (changes ? "Update: " : "Automatic Place: ") << report.borders << (report.borders == 1 ? " area" : " areas")
               << (report.bordersDrawn > 0 ? " (" + std::to_string(report.bordersDrawn) + " drawn)" : "")
               << ", " << report.labels << " labels (" << report.freePlaces << " at a free place"
               << PlacementSummary(placement, report) << "), "
@@ -274,6 +287,13 @@ Command AddAutoCommand(CLI::App& program) {
     command->add_flag("--keep-inside", arguments->keepInside,
                       "With --placement clear: a place counts as clear only when the body stays inside the "
                       "drawing area (KEEPLABELSINSIDE)");
+    command->add_flag("--update", arguments->update,
+                      "Update the annotation of a sheet that carries labels: hand-placed labels stay, the rest "
+                      "follows the model; prints what changed (docs/revisions.md)");
+    command
+        ->add_option("--changes", arguments->changes, "With --update: also write what changed as JSON")
+        ->check(CLI::Validator(CheckReportName, "FILE.json", "report file name"))
+        ->needs("--update");
     return {command, [arguments] { Auto(*arguments); }};
 }
 
