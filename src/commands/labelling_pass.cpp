@@ -179,11 +179,10 @@ PassResult LabelComponentsInBorder(mdlOPM_Labeller& module, const Element& borde
             const LabelOrigin placedAutomatically{key, LabelPlacement::Automatic};
 
             if (automatic && clearLeaders) {
-                const ClearLeaderPlace place = clearLeaders->Place(element, body, label.labelBox, label.anchor);
-                label.search = place.search;
-                label.clearLeaderFallback = !place.clear;
-                CreateLabelCell(module, body, label.search.offset, label.anchor, Point{}, placedAutomatically);
-                clearLeaders->Placed(body);
+                // Where it stands is known only after the repair at the end of the pass.
+                clearLeaders->Add(element, std::move(body), label.labelBox, label.anchor, placedAutomatically);
+                result.labels.push_back(label);
+                continue;
             } else if (automatic) {
                 label.search = FindFreeLabelOffset(host, label.labelBox.low, label.labelBox.high,
                                                    module.settings.StepDistance, FreePlaceStartCount);
@@ -206,7 +205,15 @@ PassResult LabelComponentsInBorder(mdlOPM_Labeller& module, const Element& borde
             result.labels.push_back(label);
             if (onLabel) onLabel(result.labels.back());
         }
-        if (clearLeaders) clearLeaders->Finish();
+        if (clearLeaders) {
+            clearLeaders->Finish();
+            for (std::size_t i = 0; i < result.labels.size(); ++i) {
+                const ClearLeaderPlace& place = clearLeaders->Labels()[i].place;
+                result.labels[i].search = place.search;
+                result.labels[i].clearLeaderFallback = !place.clear;
+                if (onLabel) onLabel(result.labels[i]);
+            }
+        }
     }
     host.ClearFence();
     return result;

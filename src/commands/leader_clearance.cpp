@@ -97,6 +97,8 @@ void LeaderClearance::Insert(const Item& item, const Range& bounds) {
     const auto index = static_cast<std::uint32_t>(items_.size());
     items_.push_back(item);
     seen_.push_back(0);
+    removed_.push_back(0);
+    if (item.obstacle.cell != NoElementId) itemsOfCell_[item.obstacle.cell].push_back(index);
     ForEachKey(bounds, [&](Key key) { buckets_[key].push_back(index); });
 }
 
@@ -124,18 +126,19 @@ void LeaderClearance::AddLabel(const Host& host, ElementId cell, const std::vect
     if (hasLeader) AddLeader(cell, components.back().Linear().vertices);
 }
 
-std::optional<LeaderObstacle> LeaderClearance::FirstObstacle(const Point& start, const Point& end) const {
+template <typename Visit>
+void LeaderClearance::ForEachMet(const Point& start, const Point& end, Visit&& visit) const {
     if (++query_ == 0) {
         std::fill(seen_.begin(), seen_.end(), 0);
         query_ = 1;
     }
-    std::optional<LeaderObstacle> found;
+    bool more = true;
     ForEachKey(Bounds2d(start, end, LeaderClearanceTolerance), [&](Key key) {
-        if (found) return;
+        if (!more) return;
         const auto bucket = buckets_.find(key);
         if (bucket == buckets_.end()) return;
         for (const std::uint32_t index : bucket->second) {
-            if (seen_[index] == query_) continue;
+            if (seen_[index] == query_ || removed_[index]) continue;
             seen_[index] = query_;
             const Item& item = items_[index];
             const bool meets =
@@ -143,13 +146,45 @@ std::optional<LeaderObstacle> LeaderClearance::FirstObstacle(const Point& start,
                     ? SegmentMeetsBox2d(start, end, {item.a, item.b}, LeaderClearanceTolerance)
                     : Distance2d(item.start, start) > SharedStartTolerance &&
                           SegmentDistance2d(start, end, item.a, item.b) <= LeaderClearanceTolerance;
-            if (meets) {
-                found = item.obstacle;
+            if (meets && !visit(item)) {
+                more = false;
                 return;
             }
         }
     });
+}
+
+std::optional<LeaderObstacle> LeaderClearance::FirstObstacle(const Point& start, const Point& end) const {
+    std::optional<LeaderObstacle> found;
+    ForEachMet(start, end, [&](const Item& item) {
+        found = item.obstacle;
+        return false;
+    });
     return found;
+}
+
+std::vector<ElementId> LeaderClearance::AllObstacles(const Point& start, const Point& end) const {
+    std::vector<ElementId> cells;
+    ForEachMet(start, end, [&](const Item& item) {
+        cells.push_back(item.obstacle.cell);
+        return true;
+    });
+    std::sort(cells.begin(), cells.end());
+    cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+    return cells;
+}
+
+void LeaderClearance::Remove(ElementId cell) {
+    const auto found = itemsOfCell_.find(cell);
+    if (found == itemsOfCell_.end()) return;
+    bool hadLeader = false;
+    for (const std::uint32_t index : found->second) {
+        if (items_[index].obstacle.kind == LeaderObstacle::Kind::Body) --bodies_;
+        else hadLeader = true;
+        removed_[index] = 1;
+    }
+    if (hadLeader) --leaders_;
+    itemsOfCell_.erase(found);
 }
 
 }  // namespace zkl
@@ -165,7 +200,7 @@ bool LeaderClearance::BodyTouchesBody(const Range& box) const {
         if (bucket == buckets_.end()) return;
         for (const std::uint32_t index : bucket->second) {
             const Item& item = items_[index];
-            if (item.obstacle.kind != LeaderObstacle::Kind::Body) continue;
+            if (item.obstacle.kind != LeaderObstacle::Kind::Body || removed_[index]) continue;
             if (item.a.x <= grown.high.x && item.b.x >= grown.low.x && item.a.y <= grown.high.y &&
                 item.b.y >= grown.low.y) {
                 touches = true;

@@ -51,6 +51,13 @@ public:
     // clear. Leaders that start where this one starts are a fan from one point, not a
     // crossing, as the quality check sees them.
     std::optional<LeaderObstacle> FirstObstacle(const Point& start, const Point& end) const;
+    // Every label cell whose leader or body that leader would meet, ids ascending. What a
+    // repair has to move to clear the leader; NoElementId stands for labels added without id.
+    std::vector<ElementId> AllObstacles(const Point& start, const Point& end) const;
+
+    // Forgets the leader and body of a label cell added with its id, so that the place it
+    // held counts as clear again.
+    void Remove(ElementId cell);
 
     // Whether a new body box comes within the tolerance of another label's body. The fence
     // probe keeps bodies from overlapping; this keeps them from touching too, which the
@@ -72,10 +79,18 @@ private:
     void Insert(const Item& item, const Range& bounds);
     template <typename Visit>
     void ForEachKey(const Range& bounds, Visit&& visit) const;
+    // Calls `visit(item)` once for each live item that the leader meets; stops when it
+    // returns false.
+    template <typename Visit>
+    void ForEachMet(const Point& start, const Point& end, Visit&& visit) const;
 
     double bucketSize_;
     std::vector<Item> items_;
     std::unordered_map<Key, std::vector<std::uint32_t>> buckets_;
+    // Removed items stay in their buckets, skipped: a repair removes few labels, and taking
+    // them out of every bucket would cost more than stepping over them.
+    std::vector<char> removed_;
+    std::unordered_map<ElementId, std::vector<std::uint32_t>> itemsOfCell_;
 
     // Which query last looked at an item, so that an item in several buckets is tested once.
     mutable std::vector<std::uint32_t> seen_;
