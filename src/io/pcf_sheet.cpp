@@ -348,6 +348,54 @@ std::optional<Paper> PaperNamed(std::string_view name) {
     return std::nullopt;
 }
 
+namespace {
+
+// The first text of the active model that starts with `prefix`, without it.
+std::optional<std::string> TitleEntry(const cad::Drawing& drawing, std::string_view prefix) {
+    for (const auto& [id, entry] : drawing.activeModel.Entries())
+        if (entry.element.IsText() && entry.element.Text().text.starts_with(prefix))
+            return entry.element.Text().text.substr(prefix.size());
+    return std::nullopt;
+}
+
+std::optional<double> WholeNumber(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    double value = 0;
+    bool negative = false;
+    if (text.front() == '-') {
+        negative = true;
+        text.remove_prefix(1);
+    }
+    if (text.empty()) return std::nullopt;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+std::optional<Point> PcfSheetLocalOrigin(const cad::Drawing& drawing) {
+    const std::optional<std::string> entry = TitleEntry(drawing, "ORIGIN E");
+    if (!entry) return std::nullopt;
+    const std::size_t north = entry->find(" N");
+    if (north == std::string::npos) return std::nullopt;
+    const std::optional<double> x = WholeNumber(std::string_view(*entry).substr(0, north));
+    const std::optional<double> y = WholeNumber(std::string_view(*entry).substr(north + 2));
+    if (!x || !y) return std::nullopt;
+    return Point{*x, *y, 0};
+}
+
+std::optional<int> PcfSheetScale(const cad::Drawing& drawing) {
+    const std::optional<std::string> entry = TitleEntry(drawing, "SCALE 1:");
+    if (!entry) return std::nullopt;
+    const std::optional<double> divisor = WholeNumber(std::string_view(*entry).substr(0, entry->find(' ')));
+    for (const int scale : StandardScales)
+        if (divisor && *divisor == scale) return scale;
+    return std::nullopt;
+}
+
 PcfSheet BuildPcfSheet(const std::vector<PcfPipeline>& pipelines, const PcfSheetOptions& options) {
     PcfSheet sheet;
     std::size_t count = 0;
@@ -358,7 +406,7 @@ PcfSheet BuildPcfSheet(const std::vector<PcfPipeline>& pipelines, const PcfSheet
     AddPlantDesignTables(drawing);
     drawing.macroProjectPath = options.macroProjectPath;
 
-    sheet.localOrigin = LocalOriginOf(pipelines);
+    sheet.localOrigin = options.localOrigin.value_or(LocalOriginOf(pipelines));
     std::vector<BuiltCell> cells;
     cells.reserve(count);
     for (const PcfPipeline& p : pipelines) BuildPipelineCells(p, sheet.localOrigin, cells, sheet.warnings);

@@ -37,6 +37,9 @@ struct PcfSheetOptions {
     std::optional<Paper> paper;  // chosen when empty
     std::vector<GridAxis> grid;
     std::string macroProjectPath = "ZKL_Labeller.mvba";
+    // Plant mm taken off x and y; chosen from the pipelines when empty. A new revision keeps
+    // its earlier sheet's, so that what stood in one place still does.
+    std::optional<Point> localOrigin;
 };
 
 struct PcfPipeline {
@@ -59,6 +62,11 @@ class SheetLayoutError : public std::runtime_error {
 public:
     explicit SheetLayoutError(const std::string& message) : std::runtime_error(message) {}
 };
+
+// What the title block of a sheet this import made says: its local origin ("ORIGIN E500000
+// N198000") and its scale ("SCALE 1:100"); nothing for a sheet without them.
+std::optional<Point> PcfSheetLocalOrigin(const cad::Drawing& drawing);
+std::optional<int> PcfSheetScale(const cad::Drawing& drawing);
 
 // Throws SheetLayoutError; std::invalid_argument when no pipeline has a component.
 PcfSheet BuildPcfSheet(const std::vector<PcfPipeline>& pipelines, const PcfSheetOptions& options);

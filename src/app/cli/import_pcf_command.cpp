@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/change_report.h"
 #include "app/cli/cli_support.h"
+#include "app/cli/revision_import.h"
 #include "host/message_text.h"
 #include "io/atomic_file.h"
 #include "io/grid_file.h"
@@ -31,6 +33,9 @@ struct ImportArguments {
     std::string paper = "auto";
     bool perPipeline = false;
     std::optional<std::string> grid;
+    std::optional<std::string> from;     // the earlier revision's annotated sheet
+    std::optional<std::string> config;   // with from: the configuration of the update
+    std::optional<std::string> changes;  // with from: the change report as JSON
 };
 
 int ScaleOf(const std::string& text) {
@@ -83,8 +88,25 @@ void Import(const ImportArguments& arguments) {
         if (!options.paper)
             throw UsageError("--paper " + Quoted(arguments.paper) + " is not one of A3, A2, A1, A0, auto");
     }
-    CheckOutputs({arguments.output});
+    CheckOutputs(arguments.changes ? std::vector<std::string>{arguments.output, *arguments.changes}
+                                   : std::vector<std::string>{arguments.output});
     if (arguments.grid) options.grid = io::ReadGridAxes(*arguments.grid);
+    std::optional<cad::Drawing> earlier;
+    fs::path configuration;
+    if (arguments.from) {
+        if (arguments.perPipeline)
+            throw UsageError("--from carries one sheet's labels onto one new sheet; it cannot go with --per-pipeline");
+        earlier = io::LoadSheet(*arguments.from);
+        configuration = arguments.config ? fs::path(*arguments.config)
+                                         : fs::path(*arguments.from).parent_path() / "ZKL_Labeller.ini";
+        // The revision is drawn where the earlier one was, so that what did not change stands
+        // where it stood and components without identifiers keep their keys.
+        options.localOrigin = io::PcfSheetLocalOrigin(*earlier);
+        if (!arguments.scale) options.scale = io::PcfSheetScale(*earlier);
+        if (!options.localOrigin)
+            std::cerr << "warning: " << OneLine(*arguments.from)
+                      << " has no title block origin of an imported sheet; the revision is placed afresh\n";
+    }
 
     std::vector<pcf::PcfFile> files;
     for (const std::string& name : arguments.files) files.push_back(io::ReadPcf(name));
@@ -131,11 +153,22 @@ void Import(const ImportArguments& arguments) {
     std::size_t components = 0, pipelines = 0;
     std::vector<std::pair<std::string, int>> byClass;
     std::string wroteText;
+    std::string changesText;
     for (Sheet& sheet : sheets) {
         options.macroProjectPath = (fs::absolute(sheet.path).parent_path() / "ZKL_Labeller.mvba").string();
         sheet.built = io::BuildPcfSheet(sheet.pipelines, options);
         for (const std::string& warning : sheet.built->warnings)
             std::cerr << "warning: " << OneLine(warning) << "\n";
+        if (earlier) {
+            const CarriedLabels carried = CarryLabels(*earlier, sheet.built->drawing);
+            const UpdateResult update = UpdateCarriedAnnotation(sheet.built->drawing, configuration);
+            changesText = "Carried " + Plural(carried.carried, "label") + " from " + OneLine(*arguments.from) +
+                          (carried.unrecorded ? " (" + Plural(carried.unrecorded, "label") +
+                                                    " without a recorded component stayed behind)"
+                                              : std::string()) +
+                          "\n" + ChangeReportText(update.changes);
+            if (arguments.changes) written.Add(*arguments.changes, ChangeReportJson(update.changes));
+        }
         io::AddSheet(written, sheet.built->drawing, sheet.path);
         components += sheet.built->components;
         pipelines += sheet.pipelines.size();
@@ -160,6 +193,7 @@ void Import(const ImportArguments& arguments) {
     std::cout << "Wrote " << wroteText << ": " << Plural(pipelines, "pipeline") << ", "
               << Plural(components, "component") << " (" << kinds << "), " << skipped << " skipped"
               << (skipped ? " (" + skippedText + (skipped > 2 ? "; ..." : "") + ")" : std::string()) << "\n";
+    std::cout << changesText;
 }
 
 }  // namespace
@@ -179,6 +213,15 @@ Command AddImportPcfCommand(CLI::App& program) {
         ->default_val("auto");
     command->add_flag("--per-pipeline", arguments->perPipeline, "Write one sheet for each pipeline");
     command->add_option("--grid", arguments->grid, "Plant grid axes, one \"NAME E|N POSITION\" a line (mm)");
+    command->add_option("--from", arguments->from,
+                        "The earlier revision's annotated sheet: its labels come over by component and the "
+                        "annotation is updated (docs/revisions.md)")
+        ->check(CLI::ExistingFile);
+    command->add_option("--config", arguments->config, "With --from: the configuration (default: ZKL_Labeller.ini beside the earlier sheet)")
+        ->needs("--from");
+    command->add_option("--changes", arguments->changes, "With --from: also write what changed as JSON")
+        ->check(CLI::Validator(CheckReportName, "FILE.json", "report file name"))
+        ->needs("--from");
     return {command, [arguments] { Import(*arguments); }};
 }
 
