@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -169,6 +171,66 @@ TEST(ClearLeaderPlacement, PassOnTheExampleKeepsEveryLeaderClearOrNamesTheLabels
                   std::to_string(ClearLeaderExtraRings) +
                   " rings beyond the first free place and stand at the first free place: PlantModel #12, "
                   "PlantModel #40");
+}
+
+}  // namespace
+}  // namespace zkl
+
+namespace zkl {
+namespace {
+
+// A repair takes labels out of the index and asks which labels stand across a leader; a label
+// taken out must stop blocking at once, and one still there must be named however many
+// buckets the leader passes.
+TEST(LeaderClearance, NamesEveryLabelAcrossALeaderAndForgetsTheOnesTakenOut) {
+    struct Case {
+        const char* name;
+        std::vector<ElementId> removed;
+        std::vector<ElementId> across;  // of the leader from (0, 0) to (100, 0)
+    };
+    const std::vector<Case> cases{
+        {"all three stand", {}, {11, 12, 13}},
+        {"the body taken out", {12}, {11, 13}},
+        {"both leaders taken out", {11, 13}, {12}},
+        {"everything taken out", {11, 12, 13}, {}},
+        {"a label not in the index", {99}, {11, 12, 13}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LeaderClearance clearance(7.0);
+        clearance.AddLeader(11, {{10, -5, 0}, {10, 5, 0}});
+        clearance.AddBody(12, {{45, -1, 0}, {55, 1, 0}});
+        clearance.AddLeader(13, {{90, 5, 0}, {95, 20, 0}, {95, -20, 0}});
+        clearance.AddLeader(14, {{0, 0, 0}, {0, 30, 0}});  // shares the anchor: a fan, not a crossing
+        for (const ElementId cell : c.removed) clearance.Remove(cell);
+        EXPECT_EQ(clearance.AllObstacles({0, 0, 0}, {100, 0, 0}), c.across);
+        EXPECT_EQ(clearance.FirstObstacle({0, 0, 0}, {100, 0, 0}).has_value(), !c.across.empty());
+        EXPECT_FALSE(clearance.BodyTouchesBody({{60, -1, 0}, {70, 1, 0}}));
+        EXPECT_EQ(clearance.BodyTouchesBody({{54, -1, 0}, {60, 1, 0}}),
+                  std::find(c.removed.begin(), c.removed.end(), 12) == c.removed.end());
+    }
+}
+
+// Taking labels out and putting them back must leave one cell per label on the sheet, and no
+// body touching another.
+TEST(ClearLeaderPlacement, RepairLeavesOneCellPerLabelAndNoBodiesTouching) {
+    test::Session session{test::ExampleDrawing()};
+    session.module.placement.rule = PlacementRule::ClearLeader;
+    const std::size_t before = test::LabelCells(session.host).size();
+    const PassResult pass = LabelComponentsInBorder(session.module, test::ExampleBorder(session.host),
+                                                    LabellingManner::Automatic, session.labelItems);
+    const std::vector<Element> cells = test::LabelCells(session.host);
+    ASSERT_EQ(cells.size(), before + pass.labels.size());
+    for (const Element& cell : cells) {
+        LeaderClearance others(20.0);
+        for (const Element& other : cells)
+            if (other.id != cell.id) others.AddLabel(session.host, other.id, other.Cell().components);
+        const std::vector<Element>& parts = cell.Cell().components;
+        for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+            const Range box = parts[i].IsText() ? session.host.TextBox(parts[i]) : session.host.ElementRange(parts[i]);
+            EXPECT_FALSE(others.BodyTouchesBody(box)) << "label #" << cell.id;
+        }
+    }
 }
 
 }  // namespace
