@@ -20,6 +20,7 @@
 #include "io/pdf_renderer.h"
 #include "io/sheet_file.h"
 #include "io/svg_renderer.h"
+#include "settings/placement_options.h"
 
 namespace zkl::gui {
 
@@ -283,6 +284,8 @@ bool MainWindow::StartLabeller() {
             chosenConfiguration_, sheetPath_, "choose one with File > Labeller Configuration");
         host_->SetConfigurationProject(configuration_->MacroProjectPath());
         labeller_->Start_Labeller();
+        // Automatic Place from the dialog places labels as `auto` does with this file.
+        module_->placement = ReadPlacementOptions(configuration_->File());
     } catch (const std::exception& error) {
         // A dialog that failed to initialise stays half-filled; the next try starts afresh.
         ResetLabeller();
