@@ -102,8 +102,11 @@ TEST(ClearLeaderPlacement, TakesTheShortestClearLeaderAmongTheFreePlacesOrFallsB
         const Point attach = LeaderPreview(host, body, anchor).AttachPoint(place.search.offset);
         EXPECT_FALSE(clearance.FirstObstacle(anchor, attach));
         EXPECT_NEAR(place.leaderLength, Distance(anchor, attach), 1e-9);
-        for (const CandidatePlace& other : place.candidates)
-            if (other.verdict == CandidateVerdict::Superseded) EXPECT_GE(other.leaderLength, place.leaderLength);
+        for (const CandidatePlace& other : place.candidates) {
+            if (other.verdict == CandidateVerdict::Superseded) {
+                EXPECT_GE(other.leaderLength, place.leaderLength);
+            }
+        }
     }
 }
 
