@@ -152,5 +152,28 @@ TEST_F(RevisionCli, ASheetWithoutRecordedOriginsLoadsAnnotatesAndSavesAsBefore) 
     EXPECT_EQ(LabelGraphics(ReadJson("updated.json")), LabelGraphics(ReadJson("old.json")));
 }
 
+TEST_F(RevisionCli, AFaultyRecordedPlacementIsRefusedNamingSheetAndCellAndNothingIsWritten) {
+    Expect({"import-pcf", "plant_rev1.pcf", "-o", "rev1.json"});
+    Expect({"auto", "rev1.json", "-q", "-o", "annotated.json"});
+    std::string text = ReadFile(folder_ / "annotated.json");
+    const std::size_t word = text.find("\"automatic\"");
+    ASSERT_NE(word, std::string::npos);
+    text.replace(word, 11, "\"sideways\"");
+    std::ofstream(folder_ / "faulty.json") << text;
+
+    const std::vector<std::vector<std::string>> commands = {
+        {"auto", "faulty.json", "--update", "-o", "out.json"},
+        {"import-pcf", "plant_rev2.pcf", "--from", "faulty.json", "-o", "out.json"},
+    };
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.front());
+        const CliResult result = Run(command);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_NE(result.err.find("'faulty.json': cell "), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("ZKL_LABEL.PLACED is 'sideways'"), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(folder_ / "out.json"));
+    }
+}
+
 }  // namespace
 }  // namespace zkl::testing

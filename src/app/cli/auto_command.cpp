@@ -153,7 +153,7 @@ void Annotate(const AutoArguments& arguments, ProgressPrinter& printer, RunRepor
     };
     try {
         if (arguments.update) {
-            const UpdateResult result = RunUpdate(module, host, arguments.keyinArguments, progress);
+            const UpdateResult result = RunUpdate(module, host, arguments.keyinArguments, arguments.sheet, progress);
             report = result.placement;
             changes = result.changes;
             ran = true;

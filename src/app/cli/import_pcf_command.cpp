@@ -160,7 +160,7 @@ void Import(const ImportArguments& arguments) {
         for (const std::string& warning : sheet.built->warnings)
             std::cerr << "warning: " << OneLine(warning) << "\n";
         if (earlier) {
-            const CarriedLabels carried = CarryLabels(*earlier, sheet.built->drawing);
+            const CarriedLabels carried = CarryLabels(*earlier, *arguments.from, sheet.built->drawing);
             const UpdateResult update = UpdateCarriedAnnotation(sheet.built->drawing, configuration);
             changesText = "Carried " + Plural(carried.carried, "label") + " from " + OneLine(*arguments.from) +
                           (carried.unrecorded ? " (" + Plural(carried.unrecorded, "label") +

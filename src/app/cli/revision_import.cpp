@@ -1,6 +1,7 @@
 #include "app/cli/revision_import.h"
 
 #include <memory>
+#include <stdexcept>
 #include <utility>
 
 #include "app/cli/cli_support.h"
@@ -24,12 +25,17 @@ Point Carried(const cad::Drawing& earlier, const cad::Drawing& sheet, const Poin
 
 }  // namespace
 
-CarriedLabels CarryLabels(const cad::Drawing& earlier, cad::Drawing& sheet) {
+CarriedLabels CarryLabels(const cad::Drawing& earlier, const std::string& earlierName, cad::Drawing& sheet) {
     CarriedLabels result;
     for (const auto& [id, entry] : earlier.activeModel.Entries()) {
         const Element& cell = entry.element;
         if (!cell.IsCell() || cell.Cell().name != LabelCellName) continue;
-        const LabelOrigin origin = ReadLabelOrigin(cell);
+        LabelOrigin origin;
+        try {
+            origin = ReadLabelOrigin(cell);
+        } catch (const std::invalid_argument& error) {
+            throw std::invalid_argument(QuotedPath(earlierName) + ": " + error.what());
+        }
         if (origin.placement == LabelPlacement::Side) continue;
         if (origin.component.empty()) {
             ++result.unrecorded;
@@ -54,7 +60,7 @@ UpdateResult UpdateCarriedAnnotation(cad::Drawing& sheet, const std::filesystem:
     cad::CadHost host(std::move(sheet));
     host.SetPrompter(std::make_shared<StderrPrompter>());
     mdlOPM_Labeller module(host);
-    const UpdateResult result = RunUpdate(module, host, std::nullopt);
+    const UpdateResult result = RunUpdate(module, host, std::nullopt, "");
     sheet = std::move(host.GetDrawing());
     sheet.macroProjectPath = sheetMacroProject;
     return result;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #include "cad/drawing.h"
 #include "commands/annotation_update.h"
@@ -21,7 +22,8 @@ struct CarriedLabels {
 // Copies the label cells of `earlier` that record a component into `sheet`'s active model.
 // Each keeps its place relative to its leader's start, which follows the plant model from
 // the earlier sheet's attachment to the new one's (the first attachment of each).
-CarriedLabels CarryLabels(const cad::Drawing& earlier, cad::Drawing& sheet);
+// `earlierName` names the earlier sheet in the error for a faulty recorded placement.
+CarriedLabels CarryLabels(const cad::Drawing& earlier, const std::string& earlierName, cad::Drawing& sheet);
 
 // Runs the update on `sheet` with the configuration `configuration` (the dialog's settings,
 // as `auto` takes them). `sheet` keeps its macro project path.

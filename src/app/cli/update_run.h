@@ -13,7 +13,10 @@
 
 namespace zkl::app {
 
+// `sheetName` names the sheet in the error for a label cell whose recorded placement is not
+// one this program writes, which stops the update before it starts; empty for a sheet
+// checked already.
 UpdateResult RunUpdate(mdlOPM_Labeller& module, cad::CadHost& host, const std::optional<std::string>& keyinArguments,
-                       const PlacementProgress& progress = {});
+                       const std::string& sheetName, const PlacementProgress& progress = {});
 
 }  // namespace zkl::app
