@@ -170,12 +170,14 @@ void FrmMain::RunCommand(Command&& command, bool resetUndoCaption) {
     undo.record.enabled = true;
 }
 
-void FrmMain::cmdAutoPlace_Click() {
+void FrmMain::cmdAutoPlace_Click() { RunAutoPlaceWith(commands_.automatic); }
+
+void FrmMain::RunAutoPlaceWith(const std::function<void(bool, bool)>& command) {
     const bool placeDimensions = Check("chkPlaceDim").value;
     const bool placeLabels = Check("chkPlaceLabel").value;
     RunCommand(
         [&] {
-            if (commands_.automatic) commands_.automatic(placeDimensions, placeLabels);
+            if (command) command(placeDimensions, placeLabels);
         },
         true);
 }

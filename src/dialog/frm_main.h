@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -72,6 +73,10 @@ public:
 
     // ---- Command buttons: mark, hide, run, show, reset the undo button ----------------
     void cmdAutoPlace_Click();
+    // The Automatic Place button with another command behind it, given the button's two
+    // switches: the update of an annotation runs so, with the button's settings and its undo
+    // mark, so that undoing it is undoing an Automatic Place.
+    void RunAutoPlaceWith(const std::function<void(bool placeDimensions, bool placeLabels)>& command);
     void cmdSemiAuto_Click();
     void cmdManual_Click();
     void cmdPipeline_Click();
