@@ -224,7 +224,15 @@ double CadHost::EllipseLength(const Element& ellipse) const {
 }
 
 Point CadHost::EllipsePointAtDistance(const Element& ellipse, double distance) const {
-    return EllipsePointAtArcLength(ellipse.Ellipse(), distance);
+    const EllipseGeometry& geometry = ellipse.Ellipse();
+    // On a circle the arc length is the angle times the radius, as EllipsePointAtArcLength
+    // has it; the free-place search asks for the same angles around every label.
+    const double radius = std::abs(geometry.primaryRadius);
+    if (radius != 0 && radius == std::abs(geometry.secondaryRadius)) {
+        const auto [cosT, sinT] = turns_.CosSin(distance / radius);
+        return EllipsePointAtCosSin(geometry, cosT, sinT);
+    }
+    return EllipsePointAtArcLength(geometry, distance);
 }
 
 PropertyHandler CadHost::GetPropertyHandler(const Element& element) const {

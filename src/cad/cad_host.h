@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "cad/dimension_outline_cache.h"
+#include "cad/turn_cache.h"
 #include "cad/drawing.h"
 #include "cad/element_geometry.h"
 #include "cad/fence.h"
@@ -215,6 +216,7 @@ private:
     static constexpr std::size_t RecentlyTakenInKept = 4;
     mutable std::vector<std::pair<ModelId, ElementId>> recentlyTakenIn_;
     mutable DimensionOutlineCache dimensionOutlines_;
+    mutable TurnCache turns_;
 
     std::vector<std::string> keyinLog_;
     std::optional<DragState> drag_;

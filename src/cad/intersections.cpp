@@ -219,8 +219,12 @@ double EllipseCircumference(const EllipseGeometry& ellipse) {
 }
 
 Point EllipsePointAtAngle(const EllipseGeometry& ellipse, double t) {
-    return ellipse.centre + ellipse.rotation.Column(0) * (ellipse.primaryRadius * std::cos(t)) +
-           ellipse.rotation.Column(1) * (ellipse.secondaryRadius * std::sin(t));
+    return EllipsePointAtCosSin(ellipse, std::cos(t), std::sin(t));
+}
+
+Point EllipsePointAtCosSin(const EllipseGeometry& ellipse, double cosT, double sinT) {
+    return ellipse.centre + ellipse.rotation.Column(0) * (ellipse.primaryRadius * cosT) +
+           ellipse.rotation.Column(1) * (ellipse.secondaryRadius * sinT);
 }
 
 Point EllipsePointAtArcLength(const EllipseGeometry& ellipse, double distance) {

@@ -23,5 +23,7 @@ double EllipseCircumference(const EllipseGeometry& ellipse);
 Point EllipsePointAtArcLength(const EllipseGeometry& ellipse, double distance);
 // The point at parameter angle t: centre + a cos t * axis0 + b sin t * axis1.
 Point EllipsePointAtAngle(const EllipseGeometry& ellipse, double t);
+// The same point from cos t and sin t worked out before.
+Point EllipsePointAtCosSin(const EllipseGeometry& ellipse, double cosT, double sinT);
 
 }  // namespace zkl::cad

@@ -6,13 +6,6 @@
 
 namespace zkl {
 
-Point operator+(const Point& a, const Point& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Point operator-(const Point& a, const Point& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Point operator-(const Point& a) { return {-a.x, -a.y, -a.z}; }
-Point operator*(const Point& a, double factor) { return {a.x * factor, a.y * factor, a.z * factor}; }
-Point operator*(double factor, const Point& a) { return a * factor; }
-
-double Dot(const Point& a, const Point& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 Point Cross(const Point& a, const Point& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }

@@ -20,15 +20,16 @@ struct Point {
     friend bool operator==(const Point&, const Point&) = default;
 };
 
-Point operator+(const Point& a, const Point& b);
-Point operator-(const Point& a, const Point& b);
-Point operator-(const Point& a);
-Point operator*(const Point& a, double factor);
-Point operator*(double factor, const Point& a);
+// Inline: every probe of a free-place search does point arithmetic.
+inline Point operator+(const Point& a, const Point& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline Point operator-(const Point& a, const Point& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline Point operator-(const Point& a) { return {-a.x, -a.y, -a.z}; }
+inline Point operator*(const Point& a, double factor) { return {a.x * factor, a.y * factor, a.z * factor}; }
+inline Point operator*(double factor, const Point& a) { return a * factor; }
+inline double Dot(const Point& a, const Point& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 double Distance(const Point& a, const Point& b);
 double Length(const Point& v);
-double Dot(const Point& a, const Point& b);
 Point Cross(const Point& a, const Point& b);
 // Unsigned angle between two vectors, 0..pi; 0 when either is the zero vector.
 double AngleBetween(const Point& a, const Point& b);
