@@ -122,17 +122,20 @@ BorderComponents CollectBorderComponents(mdlOPM_Labeller& module, const Element&
         contents = host.FenceContents();
     }
 
+    // The last one is copied out once at the end: a cell is a deep value.
+    const Element* lastAccepted = nullptr;
     for (const Element& element : contents) {
         // Only cells of the attached plant model are components; the sheet's own graphics
         // (the border, title block, earlier labels) are not.
         if (!element.IsCell() || !host.IsAttachedReference(element.model)) continue;
-        found.lastAcceptedCell = element;
+        lastAccepted = &element;
         if (MatchesWildcard(element.Cell().name, module.settings.GridCellName)) {
             CollectGridLines(host, element, range, found.gridLines);
             continue;
         }
         ReduceComponent(module, element, dimensionItemRows, border, range, found);
     }
+    if (lastAccepted) found.lastAcceptedCell = *lastAccepted;
     return found;
 }
 
