@@ -78,7 +78,7 @@ double NormBound(const Matrix3d& matrix) {
 
 Range TransformedRange(const std::vector<Point>& points, const Transform3d& transform) {
     Range range = Range::FromPoint(transform.Apply(points.front()));
-    for (const Point& point : points) range.Extend(transform.Apply(point));
+    for (std::size_t i = 1; i < points.size(); ++i) range.Extend(transform.Apply(points[i]));
     return range;
 }
 
