@@ -6,13 +6,13 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "app/gui/qt_text.h"
+#include "app/gui/view_focus.h"
 #include "dialog/frm_main.h"
 #include "settings/read_settings_from_dialog.h"
 
@@ -21,11 +21,6 @@ namespace zkl::gui {
 namespace {
 
 enum Column { KindColumn, LabelsColumn, ComponentsColumn, AmountColumn };
-
-// The things a finding names take about two fifths of the view, so what lies around them
-// shows too; a finding on one small body is not blown up to fill the window either.
-constexpr double MarginShare = 0.75;
-constexpr double SmallestViewShareOfSheet = 0.05;
 
 constexpr const char* WarningStyle =
     "QLabel { background: #fff3c4; border: 1px solid #e0c060; padding: 4px; }";
@@ -80,48 +75,10 @@ QString Plural(std::size_t count, const char* one, const char* many) {
     return QString("%1 %2").arg(count).arg(count == 1 ? one : many);
 }
 
-// A label's body without its leader (the labeller writes the leader last): the leader may
-// reach far away, and the place of a finding is about the body.
-Range BodyRange(const Host& host, const Element& cell) {
-    const std::vector<Element>& parts = cell.Cell().components;
-    std::size_t bodyParts = parts.size();
-    if (bodyParts > 1 && parts.back().type == ElementType::LineString) --bodyParts;
-    if (bodyParts == 0) return host.ElementRange(cell);
-    Range range = host.ElementRange(parts[0]);
-    for (std::size_t i = 1; i < bodyParts; ++i) range.Extend(host.ElementRange(parts[i]));
-    return range;
-}
-
-// A component's range is in its own model; the view needs it where the attachment puts it.
-Range ActiveRange(const Host& host, const Element& element) {
-    const Range local = host.ElementRange(element);
-    if (element.model == ActiveModelId) return local;
-    const Transform3d toActive = host.Attachment(element.model).toActive;
-    Range range = Range::FromPoint(toActive.Apply(local.low));
-    for (int i = 0; i < 8; ++i)
-        range.Extend(
-            toActive.Apply({(i & 1) ? local.high.x : local.low.x, (i & 2) ? local.high.y : local.low.y,
-                            (i & 4) ? local.high.z : local.low.z}));
-    return range;
-}
-
 std::optional<ModelId> AttachmentNamed(const Host& host, const std::string& name) {
     for (const AttachmentInfo& attachment : host.Attachments())
         if (attachment.name == name) return attachment.model;
     return std::nullopt;
-}
-
-// The view around `box`, at least `smallest` wide and high, with a margin all round.
-ViewArea AreaAround(const Range& box, double smallest) {
-    const double width = std::max(box.high.x - box.low.x, smallest);
-    const double height = std::max(box.high.y - box.low.y, smallest);
-    const double margin = MarginShare * std::max(width, height);
-    const Point centre{(box.low.x + box.high.x) / 2, (box.low.y + box.high.y) / 2, 0};
-    ViewArea area;
-    area.origin = {centre.x - width / 2 - margin, centre.y - height / 2 - margin, 0};
-    area.extent = {width + 2 * margin, height + 2 * margin, 0};
-    area.rotation = Matrix3d::Identity();
-    return area;
 }
 
 }  // namespace
@@ -292,14 +249,10 @@ void FindingsPanel::ShowFinding(const Finding& finding) {
         }
         host_->SetHighlight(element, true);
         highlighted_.insert({model, id});
-        box.Extend(model == ActiveModelId && element.IsCell() ? BodyRange(*host_, element)
+        box.Extend(model == ActiveModelId && element.IsCell() ? LabelBodyRange(*host_, element)
                                                               : ActiveRange(*host_, element));
     }
-    const Range sheet = host_->GetDrawing().activeModel.Extent();
-    const double sheetSize = std::max(sheet.high.x - sheet.low.x, sheet.high.y - sheet.low.y);
-    const double smallest =
-        std::isfinite(sheetSize) && sheetSize > 0 ? SmallestViewShareOfSheet * sheetSize : 1.0;
-    host_->SetViewArea(1, AreaAround(box, smallest));
+    host_->SetViewArea(1, AreaAround(*host_, box));
     if (highlightChanged) highlightChanged();
 }
 

@@ -1,7 +1,7 @@
 // zkl-labeller-gui: the desktop program (docs/desktop.md). One optional argument, a sheet
 // to open; --screenshot FILE saves the screen (the window and the labeller's dialog) as a
-// picture and quits, and --check shows the layout findings with the first one selected, for
-// the docs.
+// picture and quits; --check shows the layout findings with the first one selected and
+// --update runs Update Annotation with the first label it changed selected, for the docs.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPushButton>
@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
     parser.addOption(advanced);
     QCommandLineOption check("check", "Check the layout once the sheet is open and show the first finding.");
     parser.addOption(check);
+    QCommandLineOption update("update", "Update the annotation once the sheet is open and show the first label changed.");
+    parser.addOption(update);
     parser.process(application);
 
     zkl::gui::MainWindow window;
@@ -41,6 +43,16 @@ int main(int argc, char** argv) {
         // Once the dock has its room, so the first finding is shown in the canvas it leaves.
         QTimer::singleShot(0, &window, [findings] {
             if (findings->topLevelItemCount() > 0) findings->setCurrentItem(findings->topLevelItem(0));
+        });
+    }
+    if (parser.isSet(update)) {
+        window.updateAnnotationAction->trigger();
+        QTreeWidget* changes = window.Changes()->List();
+        // A label that stands shows more than the mark of a removed one.
+        QTimer::singleShot(0, &window, [changes] {
+            for (int i = 0; i < changes->topLevelItemCount(); ++i)
+                if (changes->topLevelItem(i)->text(0) != "removed")
+                    return changes->setCurrentItem(changes->topLevelItem(i));
         });
     }
     if (parser.isSet(screenshot)) {

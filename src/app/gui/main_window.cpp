@@ -15,6 +15,7 @@
 
 #include "app/gui/qt_text.h"
 #include "commands/labeller_commands.h"
+#include "commands/update_command.h"
 #include "io/atomic_file.h"
 #include "io/dxf_writer.h"
 #include "io/pdf_renderer.h"
@@ -83,6 +84,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     findings_->checkRequested = [this] { CheckLayout(); };
     findings_->highlightChanged = [this] { RefreshCanvas(); };
     findings_->failed = [this](const QString& text) { ShowError(tr("The layout check"), text); };
+
+    changes_ = new ChangesPanel(this);
+    addDockWidget(Qt::RightDockWidgetArea, changes_);
+    // The two docks are rarely wanted at once; as tabs each keeps the width of the sheet.
+    tabifyDockWidget(findings_, changes_);
+    changes_->hide();  // until the first update
+    changes_->highlightChanged = [this] { RefreshCanvas(); };
 
     dialogWindow_ = new DialogWindow(this);
     dialogWindow_->runCommand = [this](DialogWindow::Handler handler) { RunButton(handler); };
@@ -165,6 +173,7 @@ void MainWindow::BuildMenus() {
         dialogWindow_->raise();
     });
     view->addAction(findings_->toggleViewAction());
+    view->addAction(changes_->toggleViewAction());
 
     QMenu* labeller = menuBar()->addMenu(tr("&Labeller"));
     automaticPlaceAction = labeller->addAction(tr("&Automatic Place"), this,
@@ -180,11 +189,13 @@ void MainWindow::BuildMenus() {
     labeller->addSeparator();
     reviseDimensionAction = labeller->addAction(tr("Revise &Dimension"), this,
                                                 [this] { RunButton(&FrmMain::cmdReviseDim_Click); });
+    updateAnnotationAction = labeller->addAction(tr("&Update Annotation"), QKeySequence(Qt::CTRL | Qt::Key_U),
+                                                 this, [this] { UpdateAnnotation(); });
     labeller->addSeparator();
     checkLayoutAction =
         labeller->addAction(tr("&Check Layout"), QKeySequence(Qt::Key_F7), this, [this] { CheckLayout(); });
     sheetActions_ << automaticPlaceAction << semiAutoPlaceAction << manualPlaceAction << pipelineAction
-                  << equipmentAction << reviseDimensionAction << checkLayoutAction;
+                  << equipmentAction << reviseDimensionAction << updateAnnotationAction << checkLayoutAction;
 }
 
 void MainWindow::BuildRecentMenu() {
@@ -237,6 +248,7 @@ bool MainWindow::OpenSheet(const std::filesystem::path& path) {
         return false;
     }
     findings_->SheetReplaced();
+    changes_->SheetReplaced();
     dialogWindow_->Bind(nullptr);
     labeller_.reset();
     module_.reset();
@@ -390,16 +402,36 @@ void MainWindow::OpenWithDialog() {
 }
 
 void MainWindow::RunButton(DialogWindow::Handler button) {
+    RunCommand([this, button] { (module_->dialog.get()->*button)(); });
+}
+
+void MainWindow::UpdateAnnotation() {
+    std::optional<UpdateResult> result;
+    RunCommand([this, &result] {
+        PlacementProgress progress;
+        progress.borderDone = [this](int done, int total, const PlacementReport&) {
+            commandField_->setText(tr("Updating the annotation: drawing area %1 of %2 done").arg(done).arg(total));
+            WhileBusy();
+        };
+        const std::string sheetName = "'" + sheetPath_.filename().string() + "'";
+        result = RunUpdateCommand(*module_, false, sheetName, progress);
+    });
+    // After the command, so that its end does not mark the fresh report out of date.
+    if (result && host_) changes_->ShowChanges(*host_, result->changes);
+}
+
+void MainWindow::RunCommand(const std::function<void()>& command) {
     if (!host_ || commandRunning_) return;
     if (!labellerStarted_ && !StartLabeller()) return;
 
     findings_->SheetChanged();
+    changes_->SheetChanged();
     commandRunning_ = true;
     UpdateActions();
     source_->Open();
     sinceRepaint_.start();
     try {
-        (module_->dialog.get()->*button)();
+        command();
     } catch (const std::exception& error) {
         ShowError(tr("The command failed"), FromUtf8(error.what()));
     }
@@ -466,6 +498,7 @@ void MainWindow::UpdateActions() {
     for (QAction* action : sheetActions_) action->setEnabled(host_ && !commandRunning_);
     const bool ready = host_ && !commandRunning_;
     findings_->setEnabled(ready);  // a selection would move the view under a command
+    changes_->setEnabled(ready);
     bool sayingUndo = true;
     bool undoEnabled = false;
     if (module_ && module_->dialog) {

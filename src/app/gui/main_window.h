@@ -20,6 +20,7 @@
 #include <string>
 
 #include "app/gui/canvas.h"
+#include "app/gui/changes_panel.h"
 #include "app/gui/dialog_window.h"
 #include "app/gui/findings_panel.h"
 #include "app/gui/gui_host.h"
@@ -56,6 +57,7 @@ public:
     Canvas* SheetCanvas() { return canvas_; }
     DialogWindow* MainDialog() { return dialogWindow_; }
     FindingsPanel* Findings() { return findings_; }
+    ChangesPanel* Changes() { return changes_; }
     QLineEdit* KeyinField() { return keyin_; }
     bool IsModified() const;
     bool CommandRunning() const { return commandRunning_; }
@@ -67,6 +69,7 @@ public:
     QAction* equipmentAction = nullptr;
     QAction* reviseDimensionAction = nullptr;
     QAction* checkLayoutAction = nullptr;
+    QAction* updateAnnotationAction = nullptr;
     QAction* undoAction = nullptr;
     QAction* redoAction = nullptr;
     QAction* saveAction = nullptr;
@@ -87,6 +90,11 @@ private:
     // Presses one of the dialog's buttons: starts the labeller if it is not yet, then runs
     // the button's handler with the rest of the window off until it returns.
     void RunButton(DialogWindow::Handler button);
+    // Update Annotation: the update `zkl-labeller auto --update` runs, behind the dialog's
+    // Automatic Place button (its settings, its undo mark), then the report in its dock.
+    void UpdateAnnotation();
+    // Runs a command with the rest of the window off until it returns, as a button press.
+    void RunCommand(const std::function<void()>& command);
     // Creates the labeller's module and dialog for the current host (again).
     void ResetLabeller();
     // Finds the configuration and opens the dialog; false, after telling the user, if not.
@@ -105,6 +113,7 @@ private:
     QLineEdit* keyin_ = nullptr;
     DialogWindow* dialogWindow_ = nullptr;
     FindingsPanel* findings_ = nullptr;
+    ChangesPanel* changes_ = nullptr;
     QLabel* commandField_ = nullptr;
     QLabel* promptField_ = nullptr;
     QLabel* cursorField_ = nullptr;
