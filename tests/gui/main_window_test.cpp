@@ -277,6 +277,14 @@ TEST_F(DesktopWindow, ABadSheetIsReportedAndTheOpenSheetStays) {
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_NE(boxes_[0].find("bad.json"), std::string::npos) << boxes_[0];
     EXPECT_TRUE(window_->windowTitle().startsWith("demo_sheet.json"));
+
+    // Named without its folder, as from a shell in that folder, the sheet still opens.
+    const fs::path before = fs::current_path();
+    fs::current_path(folder_);
+    const bool opened = window_->OpenSheet("demo_sheet.json");
+    fs::current_path(before);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(boxes_.size(), 1u);
 }
 
 TEST_F(DesktopWindow, AMissingConfigurationIsReportedAndOneCanBeChosen) {

@@ -230,7 +230,12 @@ void MainWindow::RouteSaveQuestion(std::function<QMessageBox::StandardButton()> 
 
 void MainWindow::ShowError(const QString& title, const QString& text) { showMessage_(title, text); }
 
-bool MainWindow::OpenSheet(const std::filesystem::path& path) {
+bool MainWindow::OpenSheet(const std::filesystem::path& given) {
+    // A bare file name has no folder to find the configuration and the macro project from,
+    // and the recent list must name the same file from wherever the program starts next.
+    std::error_code failed;
+    std::filesystem::path path = std::filesystem::absolute(given, failed).lexically_normal();
+    if (failed) path = given;
     cad::Drawing drawing;
     std::string text;
     try {
