@@ -8,36 +8,11 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
-#include <filesystem>
-#include <memory>
-
-#include "cad/cad_host.h"
-#include "commands/automatic_placement.h"
-#include "commands/labeller_commands.h"
-#include "dialog/cls_opm_labeller.h"
-#include "dialog/frm_main.h"
-#include "io/sheet_generator.h"
-#include "settings/labeller_module.h"
+#include "auto_place_run.h"
 
 namespace {
 
 using namespace zkl;
-
-// The example configuration, found from this file's place in the source tree.
-std::string ExampleMacroProject() {
-    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "examples" / "ZKL_Labeller.mvba")
-        .string();
-}
-
-// Drawings are not copied (their spatial indexes are not copyable), so every run gets a
-// freshly generated sheet, outside the timed part; a seed always gives the same sheet.
-cad::Drawing Sheet(int components) {
-    io::SheetGeneratorOptions options;
-    options.components = components;
-    options.seed = 1;
-    options.macroProjectPath = ExampleMacroProject();
-    return io::GenerateSheet(options);
-}
 
 double PeakMegabytes() {
     rusage usage{};
@@ -47,25 +22,9 @@ double PeakMegabytes() {
 
 void AutomaticPlace(benchmark::State& state, cad::FenceProbeMethod method) {
     const int components = static_cast<int>(state.range(0));
-    PlacementReport report;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto host = std::make_unique<cad::CadHost>(Sheet(components));
-        host->SetFenceProbeMethod(method);
-        auto module = std::make_unique<mdlOPM_Labeller>(*host);
-        DialogCommands commands = MakeDialogCommands(*module);
-        commands.automatic = [&](bool placeDimensions, bool placeLabels) {
-            report = RunAutomaticPlacement(*module, placeDimensions, placeLabels);
-        };
-        clsOPM_Labeller labeller(*module, commands);
-        labeller.Start_Labeller();
-        state.ResumeTiming();
-        module->dialog->cmdAutoPlace_Click();
-        state.PauseTiming();
-        module.reset();
-        host.reset();
-        state.ResumeTiming();
-    }
+    const PlacementReport report = bench::TimeAutomaticPlace(
+        state, [&] { return bench::GeneratedSheet(components, 1); },
+        [&](cad::CadHost& host, mdlOPM_Labeller&) { host.SetFenceProbeMethod(method); });
     state.counters["labels"] = static_cast<double>(report.labels);
     state.counters["probes"] = static_cast<double>(report.probes);
     state.counters["probes_per_s"] = benchmark::Counter(

@@ -274,16 +274,7 @@ Command AddAutoCommand(CLI::App& program) {
         ->add_option("--placement", arguments->placement,
                      "How labels are placed: first (the first free place of the spiral, the default) or clear "
                      "(the shortest leader that crosses no other leader or label body; LABELPLACEMENT)")
-        ->check(CLI::Validator(
-            [](std::string& value) {
-                try {
-                    ParsePlacementRule(value);
-                    return std::string();
-                } catch (const std::invalid_argument& error) {
-                    return std::string(error.what());
-                }
-            },
-            "first|clear", "placement"));
+        ->check(CLI::Validator(CheckPlacementRule, "first|clear", "placement"));
     command->add_flag("--keep-inside", arguments->keepInside,
                       "With --placement clear: a place counts as clear only when the body stays inside the "
                       "drawing area (KEEPLABELSINSIDE)");

@@ -8,6 +8,7 @@
 #include "app/cli/command.h"
 #include "host/message_text.h"
 #include "io/sheet_file.h"
+#include "settings/placement_options.h"
 #include "settings/settings_file.h"
 
 namespace zkl::app {
@@ -57,6 +58,15 @@ std::string CheckSheetName(const std::string& path) {
 
 std::string CheckReportName(const std::string& path) {
     return CheckExtension(path, ".json", "reports are written as JSON (FILE.json)");
+}
+
+std::string CheckPlacementRule(const std::string& rule) {
+    try {
+        ParsePlacementRule(rule);
+        return {};
+    } catch (const std::invalid_argument& error) {
+        return error.what();
+    }
 }
 
 void StderrPrompter::MessageBox(std::string_view title, std::string_view text) {

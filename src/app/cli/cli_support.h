@@ -30,6 +30,8 @@ void CheckOutputs(const std::vector<std::string>& paths);
 // CLI11 validators: empty text when `path` ends in the extension (any case), else why not.
 std::string CheckSheetName(const std::string& path);
 std::string CheckReportName(const std::string& path);
+// Empty text when `rule` names a placement rule (first or clear), else why not.
+std::string CheckPlacementRule(const std::string& rule);
 
 // A command-line run cannot wait for an OK click: each box is one line on stderr.
 class StderrPrompter : public cad::Prompter {

@@ -361,16 +361,7 @@ Command AddInspectCommand(CLI::App& program) {
     inspect
         ->add_option("--placement", arguments->placement,
                      "With --element: explain the place by this rule, first or clear (default: LABELPLACEMENT)")
-        ->check(CLI::Validator(
-            [](std::string& value) {
-                try {
-                    ParsePlacementRule(value);
-                    return std::string();
-                } catch (const std::invalid_argument& error) {
-                    return std::string(error.what());
-                }
-            },
-            "first|clear", "placement"));
+        ->check(CLI::Validator(CheckPlacementRule, "first|clear", "placement"));
     return {inspect, [arguments] { Inspect(*arguments); }};
 }
 
