@@ -113,9 +113,13 @@ TEST(AnnotationUpdate, EachLabelFollowsItsComponentAsItWasPlaced) {
         EXPECT_EQ(entry.change, c.expected);
         const bool stands = c.expected != LabelChange::Removed;
         EXPECT_EQ(fresh.session.host.GetDrawing().activeModel.Find(entry.newCell) != nullptr, stands);
-        if (!c.componentGone) EXPECT_NE(entry.newText.find("-999"), std::string::npos) << entry.newText;
+        if (!c.componentGone) {
+            EXPECT_NE(entry.newText.find("-999"), std::string::npos) << entry.newText;
+        }
         // A hand-placed label stands where the drafter put it, whatever happened.
-        if (c.byHand) EXPECT_EQ(entry.newPlace, place);
+        if (c.byHand) {
+            EXPECT_EQ(entry.newPlace, place);
+        }
         // Everything else on the sheet is as it was.
         EXPECT_EQ(changes.Count(LabelChange::Kept), static_cast<std::int64_t>(changes.entries.size()) - 1);
         EXPECT_FALSE(changes.sidesChanged);
