@@ -144,20 +144,21 @@ bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// The scan below for the common case, ASCII text and a pattern without lists, on the bytes
-// themselves: every component is matched against every row's patterns, and decoding and
-// compiling for each match cost more than the rest of choosing its row.
-bool MatchesAsciiWithoutLists(std::string_view text, std::string_view pattern) {
-    auto matchesOne = [](char p, char c) { return p == '?' || (p == '#' ? c >= '0' && c <= '9' : p == c); };
+// Greedy scan that remembers only the latest star: since every other step takes one
+// character, retrying from the latest star is enough, and the work stays within text length
+// times pattern length however many stars there are. isStar(s) tells a star step,
+// matches(s, t) whether step s takes character t.
+template <typename IsStar, typename Matches>
+bool GreedyMatch(std::size_t characters, std::size_t steps, IsStar isStar, Matches matches) {
     std::size_t t = 0;
     std::size_t s = 0;
     std::optional<std::size_t> starStep;
     std::size_t starText = 0;
-    while (t < text.size()) {
-        if (s < pattern.size() && pattern[s] == '*') {
+    while (t < characters) {
+        if (s < steps && isStar(s)) {
             starStep = s++;
             starText = t;
-        } else if (s < pattern.size() && matchesOne(pattern[s], text[t])) {
+        } else if (s < steps && matches(s, t)) {
             ++s;
             ++t;
         } else if (starStep) {
@@ -167,43 +168,30 @@ bool MatchesAsciiWithoutLists(std::string_view text, std::string_view pattern) {
             return false;
         }
     }
-    while (s < pattern.size() && pattern[s] == '*') ++s;
-    return s == pattern.size();
+    while (s < steps && isStar(s)) ++s;
+    return s == steps;
 }
 
 }  // namespace
 
 bool MatchesWildcard(std::string_view text, std::string_view pattern) {
+    // The common case, ASCII text and a pattern without lists, on the bytes themselves: every
+    // component is matched against every row's patterns, and decoding and compiling for each
+    // match cost more than the rest of choosing its row.
     if (pattern.find('[') == std::string_view::npos && IsAscii(pattern) && IsAscii(text))
-        return MatchesAsciiWithoutLists(text, pattern);
+        return GreedyMatch(
+            text.size(), pattern.size(), [&](std::size_t s) { return pattern[s] == '*'; },
+            [&](std::size_t s, std::size_t t) {
+                const char p = pattern[s], c = text[t];
+                return p == '?' || (p == '#' ? c >= '0' && c <= '9' : p == c);
+            });
     const std::optional<std::vector<Step>> compiled = Compile(DecodeUtf8(pattern));
     if (!compiled) return false;
     const std::vector<Step>& steps = *compiled;
     const std::u32string chars = DecodeUtf8(text);
-
-    // Greedy scan that remembers only the latest star: since every other step takes one
-    // character, retrying from the latest star is enough, and the work stays within
-    // text length times pattern length however many stars there are.
-    std::size_t t = 0;
-    std::size_t s = 0;
-    std::optional<std::size_t> starStep;
-    std::size_t starText = 0;
-    while (t < chars.size()) {
-        if (s < steps.size() && steps[s].kind == StepKind::AnyRun) {
-            starStep = s++;
-            starText = t;
-        } else if (s < steps.size() && steps[s].Matches(chars[t])) {
-            ++s;
-            ++t;
-        } else if (starStep) {
-            s = *starStep + 1;
-            t = ++starText;
-        } else {
-            return false;
-        }
-    }
-    while (s < steps.size() && steps[s].kind == StepKind::AnyRun) ++s;
-    return s == steps.size();
+    return GreedyMatch(
+        chars.size(), steps.size(), [&](std::size_t s) { return steps[s].kind == StepKind::AnyRun; },
+        [&](std::size_t s, std::size_t t) { return steps[s].Matches(chars[t]); });
 }
 
 }  // namespace zkl
