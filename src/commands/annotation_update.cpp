@@ -11,6 +11,7 @@
 
 #include "commands/labelling_pass.h"
 #include "commands/spiral_walk.h"
+#include "commands/zoomed_out.h"
 #include "component/component_key.h"
 #include "component/property_text.h"
 #include "dialog/frm_main.h"
@@ -208,28 +209,6 @@ void RebuildSides(mdlOPM_Labeller& module, const std::vector<Element>& borders, 
     result.changes.sidesChanged = !SameElements(before, rebuilt);
     for (const Element& element : result.changes.sidesChanged ? before : rebuilt) host.RemoveElement(element);
 }
-
-// Puts the view back exactly after the pass's zoom, as Automatic Place does.
-class ZoomedOut {
-public:
-    explicit ZoomedOut(Host& host) : host_(host), view_(host.LastInputView()), saved_(host.GetViewArea(view_)) {
-        host_.ZoomView(view_, host_.ViewReferencePoint(view_), 100.0);
-    }
-    ~ZoomedOut() {
-        try {
-            host_.SetViewArea(view_, saved_);
-        } catch (const HostError&) {
-            // The update's own error, if any, is the one to report.
-        }
-    }
-    ZoomedOut(const ZoomedOut&) = delete;
-    ZoomedOut& operator=(const ZoomedOut&) = delete;
-
-private:
-    Host& host_;
-    int view_;
-    ViewArea saved_;
-};
 
 class LabelUpdater {
 public:

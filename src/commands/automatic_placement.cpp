@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "commands/zoomed_out.h"
 #include "dialog/frm_main.h"
 #include "label/interactive_placement.h"
 #include "label/label_cell.h"
@@ -102,36 +103,6 @@ AddedCounts CountAnnotation(const Host& host) {
     }
     return counts;
 }
-
-// Zooms the view out for the pass and puts back exactly the area it had, also when the pass
-// fails: the factors 100 and 0.01 alone would leave rounding behind.
-class ZoomedOut {
-public:
-    explicit ZoomedOut(Host& host)
-        : host_(host), view_(host.LastInputView()), saved_(host.GetViewArea(view_)) {
-        host_.ZoomView(view_, host_.ViewReferencePoint(view_), 100.0);
-    }
-    ~ZoomedOut() {
-        try {
-            if (!restored_) host_.SetViewArea(view_, saved_);
-        } catch (const HostError&) {
-            // The pass's own error is the one to report; the view is only a view.
-        }
-    }
-    void ZoomBack() {
-        host_.ZoomView(view_, host_.ViewReferencePoint(view_), 0.01);
-        host_.SetViewArea(view_, saved_);
-        restored_ = true;
-    }
-    ZoomedOut(const ZoomedOut&) = delete;
-    ZoomedOut& operator=(const ZoomedOut&) = delete;
-
-private:
-    Host& host_;
-    int view_;
-    ViewArea saved_;
-    bool restored_ = false;
-};
 
 // Counts each label as it is placed, so that progress shows the run so far.
 std::function<void(const PassLabel&)> LabelCounter(PlacementReport& report,
