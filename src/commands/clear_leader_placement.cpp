@@ -97,19 +97,7 @@ Point LeaderPreview::AttachPoint(const Point& offset) const {
         case Rule::NearestCorner:
             break;
     }
-    const Range box = Moved(box_, offset);
-    const std::array<Point, 4> corners{box.low, Point{box.high.x, box.low.y, box.low.z}, box.high,
-                                       Point{box.low.x, box.high.y, box.high.z}};
-    Point nearest = corners[0];
-    double nearestDistance = Distance(nearest, anchor_);
-    for (std::size_t i = 1; i < corners.size(); ++i) {
-        const double distance = Distance(corners[i], anchor_);
-        if (distance < nearestDistance) {
-            nearest = corners[i];
-            nearestDistance = distance;
-        }
-    }
-    return nearest;
+    return NearestCorner(Moved(box_, offset), anchor_);
 }
 
 ClearLeaderPlace FindClearLeaderPlace(Host& host, const LeaderClearance& clearance,

@@ -10,8 +10,18 @@ namespace {
 // circle at the quadrant point facing the knee, not where the line to the centre crosses.
 constexpr double GridCircleRadius = 2.5;
 
-// The first of the corners nearest `reference`; a later corner must be strictly nearer, so
-// ties keep the earlier one.
+Point GridCircleAttachPoint(const Point& centre, const Point& kneeOffset) {
+    if (kneeOffset.x != 0) {
+        const double side = kneeOffset.x > 0 ? 1.0 : -1.0;
+        return {centre.x - side * GridCircleRadius, centre.y, centre.z};
+    }
+    // A knee straight up or none at all meets the circle from above.
+    const double side = kneeOffset.y > 0 ? 1.0 : -1.0;
+    return {centre.x, centre.y - side * GridCircleRadius, centre.z};
+}
+
+}  // namespace
+
 Point NearestCorner(const Range& box, const Point& reference) {
     const Point& low = box.low;
     const Point& high = box.high;
@@ -27,18 +37,6 @@ Point NearestCorner(const Range& box, const Point& reference) {
     }
     return nearest;
 }
-
-Point GridCircleAttachPoint(const Point& centre, const Point& kneeOffset) {
-    if (kneeOffset.x != 0) {
-        const double side = kneeOffset.x > 0 ? 1.0 : -1.0;
-        return {centre.x - side * GridCircleRadius, centre.y, centre.z};
-    }
-    // A knee straight up or none at all meets the circle from above.
-    const double side = kneeOffset.y > 0 ? 1.0 : -1.0;
-    return {centre.x, centre.y - side * GridCircleRadius, centre.z};
-}
-
-}  // namespace
 
 Point FindLeaderAttachPoint(const Host& host, const Element& element, const Point& reference) {
     if (element.IsText()) return NearestCorner(host.TextBox(element), reference);

@@ -23,6 +23,10 @@ inline constexpr std::string_view LabelCellName = "ZKL_Label";
 ElementId CreateLabelCell(mdlOPM_Labeller& module, std::vector<Element>& elements, const Point& offset,
                      const Point& anchor, const Point& kneeOffset, const LabelOrigin& origin = {});
 
+// The corner of the box (in x-y, its low and high corners and the two between) nearest to
+// `reference`; the first of equally near ones in that order.
+Point NearestCorner(const Range& box, const Point& reference);
+
 // Where a leader coming from `reference` ends on a body element: the nearest corner of a
 // line's or line string's range or of a text's box (ties keep the earlier of low, low-right,
 // high, high-left), or where the line to an ellipse's centre meets the ellipse.
