@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "cad/deep_overlap.h"
 #include "cad/dimension_outline_cache.h"
 #include "cad/turn_cache.h"
 #include "cad/drawing.h"
@@ -175,6 +176,10 @@ private:
     // Whether an element the fence took in before is still taken in, exactly as a query of
     // its model would find it; false when it is gone.
     bool StillTakenIn(ModelId model, ElementId id) const;
+    // Whether the fence lies so deep over the last blocking piece that it takes its element
+    // in, which the exact test would confirm; false when that cannot be told this cheaply.
+    bool SurelyStillBlocked() const;
+    void RememberBlocker(ModelId model, ElementId id) const;
     // Whether a piece of the element's outline meets the fence (overlap mode's rule), found
     // without building the whole outline; `toActive` is null for the active model.
     bool MeetsFence(const Element& element, const Transform3d* toActive, const FenceTest& test) const;
@@ -184,6 +189,7 @@ private:
     bool IsVisible(ModelId model) const;
     // Prepares the fence test and forgets what was found for the fence before.
     void PrepareFence();
+    const FenceTest& PreparedFence() const;
     void ForgetFenceBounds();
     // The outline of an element of `model` in active-model coordinates.
     Outline ActiveOutline(const Element& element, ModelId model) const;
@@ -200,8 +206,9 @@ private:
     std::vector<ElementId> selection_;
     std::set<std::pair<ModelId, ElementId>> highlighted_;
     Fence fence_;
-    // The fence prepared for testing, made once each time the fence is defined.
-    std::optional<FenceTest> fenceTest_;
+    // The fence prepared for testing, made at most once each time the fence is defined.
+    mutable std::optional<FenceTest> fenceTest_;
+    mutable bool fenceTestCurrent_ = false;
     // The fence's bounds in the attachments' coordinates, found for the current fence, and
     // each attachment's inverse transform, kept across fences while the attachment stays.
     struct ModelBounds {
@@ -215,6 +222,16 @@ private:
     // The elements the last fence queries found, latest first, asked before the index.
     static constexpr std::size_t RecentlyTakenInKept = 4;
     mutable std::vector<std::pair<ModelId, ElementId>> recentlyTakenIn_;
+    // The piece through which the last fence took an element in, in active coordinates,
+    // trusted only while that element (its prepared pieces) and its attachment stay: the
+    // next probe mostly lies deep over it too, and that needs no exact test.
+    struct SureBlocker {
+        ModelId model;
+        ElementId id;
+        std::shared_ptr<const PreparedOutline> prepared;
+        ConvexPiece piece;
+    };
+    mutable std::optional<SureBlocker> sureBlocker_;
     mutable DimensionOutlineCache dimensionOutlines_;
     mutable TurnCache turns_;
 

@@ -96,11 +96,21 @@ void CadHost::DefineFenceFromPoints(const std::vector<Point>& points, int view) 
 }
 
 void CadHost::PrepareFence() {
-    if (fenceTest_)
-        fenceTest_->Assign(fence_);
-    else
-        fenceTest_.emplace(fence_);
+    // Prepared when first asked: a probe that lies deep over the piece that blocked the probe
+    // before is answered without it.
+    fenceTestCurrent_ = false;
     ForgetFenceBounds();
+}
+
+const FenceTest& CadHost::PreparedFence() const {
+    if (!fenceTestCurrent_) {
+        if (fenceTest_)
+            fenceTest_->Assign(fence_);
+        else
+            fenceTest_.emplace(fence_);
+        fenceTestCurrent_ = true;
+    }
+    return *fenceTest_;
 }
 
 bool CadHost::MeetsFence(const Element& element, const Transform3d* toActive, const FenceTest& test) const {
@@ -151,7 +161,7 @@ bool CadHost::TakesIn(const ElementStore::Entry& entry, ModelId model, const Fen
 }
 
 Range CadHost::FenceBoundsIn(ModelId model) const {
-    if (model == ActiveModelId) return fenceTest_ ? fenceTest_->Bounds() : fence_.Bounds();
+    if (model == ActiveModelId) return PreparedFence().Bounds();
     // A free-place search asks this for every probe: the attachment's transform is inverted
     // once while it stays, and the bounds are found once for each fence.
     const Transform3d& toActive = drawing_.AttachmentOf(model).toActive;
@@ -169,7 +179,7 @@ Range CadHost::FenceBoundsIn(ModelId model) const {
 
 bool CadHost::VisitFenceTakesIn(ModelId model, const std::function<bool(ElementId)>& visit) const {
     const ElementStore& store = drawing_.Model(model);
-    const FenceTest& fenceTest = *fenceTest_;
+    const FenceTest& fenceTest = PreparedFence();
     auto test = [&](ElementId id) { return TakesIn(store.EntryOf(id), model, fenceTest) ? visit(id) : true; };
 
     // A void fence takes in what lies outside it, which the fence's bounds cannot narrow.
@@ -195,7 +205,31 @@ bool CadHost::StillTakenIn(ModelId model, ElementId id) const {
     // Only what the query would look at counts: an element whose range misses the fence's
     // bounds is never tested there, however close it comes.
     if (!drawing_.fenceModes.outside && !PlanBoxesMeet(entry->range, FenceBoundsIn(model))) return false;
-    return TakesIn(*entry, model, *fenceTest_);
+    return TakesIn(*entry, model, PreparedFence());
+}
+
+bool CadHost::SurelyStillBlocked() const {
+    if (!sureBlocker_) return false;
+    const FenceModes modes = drawing_.fenceModes;
+    if (!modes.overlap || modes.outside) return false;
+    const SureBlocker& blocker = *sureBlocker_;
+    if (!IsVisible(blocker.model)) return false;
+    const ElementStore::Entry* entry = drawing_.Model(blocker.model).FindEntry(blocker.id);
+    if (!entry || entry->prepared != blocker.prepared) return false;
+    if (blocker.model != ActiveModelId && !(blocker.prepared->toActive == drawing_.AttachmentOf(blocker.model).toActive))
+        return false;
+    const std::optional<InnerRectangle> inner = InnerRectangleOf(fence_.polygon);
+    return inner && ReachesInto(blocker.piece, *inner);
+}
+
+void CadHost::RememberBlocker(ModelId model, ElementId id) const {
+    sureBlocker_.reset();
+    if (!drawing_.fenceModes.overlap || drawing_.fenceModes.outside) return;
+    const ElementStore::Entry* entry = drawing_.Model(model).FindEntry(id);
+    // Only an element taken in through its prepared pieces names the piece that met.
+    if (!entry || !entry->prepared || !entry->prepared->complete) return;
+    const ConvexPiece piece = entry->prepared->LastMetPiece();
+    if (piece.count > 0) sureBlocker_ = SureBlocker{model, id, entry->prepared, piece};
 }
 
 std::vector<Element> CadHost::FenceContents() const {
@@ -225,11 +259,13 @@ bool CadHost::FenceHasContents() const {
     // found.
     const bool askRecent = fenceProbeMethod_ == FenceProbeMethod::IndexAskingLastFirst;
     if (askRecent) {
+        if (SurelyStillBlocked()) return true;
         for (std::size_t i = 0; i < recentlyTakenIn_.size(); ++i) {
             const auto [model, id] = recentlyTakenIn_[i];
             if (IsVisible(model) && StillTakenIn(model, id)) {
                 std::rotate(recentlyTakenIn_.begin(), recentlyTakenIn_.begin() + static_cast<std::ptrdiff_t>(i),
                             recentlyTakenIn_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+                RememberBlocker(model, id);
                 return true;
             }
         }
@@ -240,6 +276,7 @@ bool CadHost::FenceHasContents() const {
             if (askRecent) {
                 if (recentlyTakenIn_.size() == RecentlyTakenInKept) recentlyTakenIn_.pop_back();
                 recentlyTakenIn_.insert(recentlyTakenIn_.begin(), {model, id});
+                RememberBlocker(model, id);
             }
             return false;
         });

@@ -109,4 +109,23 @@ bool PreparedOutline::Meets(const FenceTest& test) const {
     return false;
 }
 
+ConvexPiece PreparedOutline::LastMetPiece() const {
+    std::size_t piece = lastMet_;
+    if (piece < segments.size()) {
+        const Segment& segment = segments[piece];
+        if (segment.a == segment.b) return {{segment.a}, 1};
+        return {{segment.a, segment.b}, 2};
+    }
+    piece -= segments.size();
+    if (piece >= texts.size()) return {};
+    // The exact test looks at a text only inside its reach box, so a box that pokes out of
+    // it (it never should) is left to that test.
+    const Text& text = texts[piece];
+    for (const Point& corner : text.corners)
+        if (corner.x < text.reach.low.x || corner.x > text.reach.high.x || corner.y < text.reach.low.y ||
+            corner.y > text.reach.high.y)
+            return {};
+    return ConvexQuadrilateral(text.corners);
+}
+
 }  // namespace zkl::cad

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "cad/deep_overlap.h"
 #include "cad/fence.h"
 #include "host/element.h"
 #include "host/geometry.h"
@@ -37,6 +38,9 @@ struct PreparedOutline {
     std::optional<Transform3d> toActive;
 
     bool Meets(const FenceTest& test) const;
+    // The piece that met the last fence Meets said yes to, when it is a segment or a convex
+    // text box (none for an ellipse).
+    ConvexPiece LastMetPiece() const;
 
 private:
     bool PieceMeets(std::size_t piece, const FenceTest& test) const;
