@@ -1,7 +1,9 @@
 #include "component/component_geometry.h"
 
+#include <array>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 #include "component/label_format.h"
 #include "component/property_text.h"
@@ -17,8 +19,14 @@ namespace {
 constexpr double LengthFactor = 1000.0;
 constexpr double CoordinateDivisor = 100.0;
 
-double MatrixEntry(const Host& host, const Element& element, const char* digits) {
-    return GetPropertyNumber(host, element, std::string("TRANSFORMATION_MATRIX.M") + digits, true);
+// Entry row * 4 + column of the placement matrix.
+double MatrixEntry(const Host& host, const Element& element, int entry) {
+    static constexpr std::array<std::string_view, 12> Names{
+        "TRANSFORMATION_MATRIX.M00", "TRANSFORMATION_MATRIX.M01", "TRANSFORMATION_MATRIX.M02",
+        "TRANSFORMATION_MATRIX.M03", "TRANSFORMATION_MATRIX.M04", "TRANSFORMATION_MATRIX.M05",
+        "TRANSFORMATION_MATRIX.M06", "TRANSFORMATION_MATRIX.M07", "TRANSFORMATION_MATRIX.M08",
+        "TRANSFORMATION_MATRIX.M09", "TRANSFORMATION_MATRIX.M10", "TRANSFORMATION_MATRIX.M11"};
+    return GetPropertyNumber(host, element, Names[static_cast<std::size_t>(entry)], true);
 }
 
 double DesignLength(const Host& host, const Element& element, std::string_view accessString,
@@ -51,14 +59,14 @@ std::vector<Point> GetComponentPoints(mdlOPM_Labeller& module, const Element& el
 std::vector<Point> GetComponentPointsOfClass(mdlOPM_Labeller& module, const Element& element,
                                              std::string_view componentClass) {
     const Host& host = module.host;
-    const Point origin{MatrixEntry(host, element, "03"), MatrixEntry(host, element, "07"),
-                       MatrixEntry(host, element, "11")};
-    const Point xAxis{MatrixEntry(host, element, "00"), MatrixEntry(host, element, "04"),
-                      MatrixEntry(host, element, "08")};
-    const Point yAxis{MatrixEntry(host, element, "01"), MatrixEntry(host, element, "05"),
-                      MatrixEntry(host, element, "09")};
-    const Point zAxis{MatrixEntry(host, element, "02"), MatrixEntry(host, element, "06"),
-                      MatrixEntry(host, element, "10")};
+    const Point origin{MatrixEntry(host, element, 3), MatrixEntry(host, element, 7),
+                       MatrixEntry(host, element, 11)};
+    const Point xAxis{MatrixEntry(host, element, 0), MatrixEntry(host, element, 4),
+                      MatrixEntry(host, element, 8)};
+    const Point yAxis{MatrixEntry(host, element, 1), MatrixEntry(host, element, 5),
+                      MatrixEntry(host, element, 9)};
+    const Point zAxis{MatrixEntry(host, element, 2), MatrixEntry(host, element, 6),
+                      MatrixEntry(host, element, 10)};
     // The axes are taken as stored, not normalised: a scaled placement scales the lengths.
     const Matrix3d frame = Matrix3d::FromRows(xAxis, yAxis, zAxis);
     const auto at = [&frame](const Point& from, double a, double b, double c) {

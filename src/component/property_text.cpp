@@ -1,5 +1,6 @@
 #include "component/property_text.h"
 
+#include <cmath>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -24,6 +25,17 @@ std::string OwnPropertyText(const Host& host, const Element& element, std::strin
     } catch (const HostError&) {
         return {};
     }
+}
+
+// The element's own value of the property when the host keeps it as a finite number.
+std::optional<double> OwnFiniteNumber(const Host& host, const Element& element, std::string_view accessString) {
+    try {
+        const PropertyHandler handler = host.GetPropertyHandler(element);
+        const PropertyValue* value = handler.Find(accessString);
+        if (value && value->IsNumber() && std::isfinite(value->Number())) return value->Number();
+    } catch (const HostError&) {
+    }
+    return std::nullopt;
 }
 
 std::vector<std::string> SplitAtComma(const std::string& text) {
@@ -133,6 +145,12 @@ std::string GetObjectClassName(const Host& host, const Element& element) {
 
 double GetPropertyNumber(const Host& host, const Element& element, std::string_view accessString,
                          bool acceptZero) {
+    // A number kept as a number reads back as itself: its text is the shortest that reads
+    // back to it. Zero reads as "0" (so -0 as 0), which only counts where zero is accepted;
+    // elsewhere the search goes on to the parts as for any text.
+    if (const std::optional<double> own = OwnFiniteNumber(host, element, accessString);
+        own && (*own != 0.0 || acceptZero))
+        return *own == 0.0 ? 0.0 : *own;
     const std::string text = GetPropertyText(host, element, accessString, acceptZero, false);
     try {
         return TextToDouble(text);

@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "host/numbers.h"
 #include "plant_components.h"
 
 namespace zkl {
@@ -80,6 +84,32 @@ TEST_F(PropertyTextTest, ZeroIsAValueOnlyWhenAccepted) {
         EXPECT_EQ(GetPropertyText(host, *c.element, "LENGTH_EFFECTIVE", c.acceptZero, c.collectAll),
                   c.expected)
             << "acceptZero " << c.acceptZero << ", collectAll " << c.collectAll;
+    }
+}
+
+TEST_F(PropertyTextTest, NumbersReadAsTheirTextReadsBack) {
+    // The number of a property is that of its text form, however the value is kept: zero
+    // (and minus zero) only where accepted, else the parts' value; texts and odd values too.
+    const PropertyValue values[] = {0.1 + 0.2, -0.0, 0.0, 1e300, 5e-324, -2350.0, 1e15, 123456789.125,
+                                    "42.5", " 7 ", "0", "abc", ""};
+    for (const PropertyValue& value : values) {
+        const Element element = Cell({{"LENGTH_EFFECTIVE", value}}, {Part({{"LENGTH_EFFECTIVE", 2.5}})});
+        for (const bool acceptZero : {true, false}) {
+            const std::string text = GetPropertyText(host, element, "LENGTH_EFFECTIVE", acceptZero, false);
+            std::optional<double> expected;
+            try {
+                expected = TextToDouble(text);
+            } catch (const ConversionError&) {
+            }
+            const auto where = "value '" + value.ToText() + "', acceptZero " + std::to_string(acceptZero);
+            if (!expected) {
+                EXPECT_THROW(GetPropertyNumber(host, element, "LENGTH_EFFECTIVE", acceptZero), ConversionError)
+                    << where;
+                continue;
+            }
+            const double number = GetPropertyNumber(host, element, "LENGTH_EFFECTIVE", acceptZero);
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(number), std::bit_cast<std::uint64_t>(*expected)) << where;
+        }
     }
 }
 
