@@ -176,8 +176,9 @@ private:
     // Whether an element the fence took in before is still taken in, exactly as a query of
     // its model would find it; false when it is gone.
     bool StillTakenIn(ModelId model, ElementId id) const;
-    // Whether the fence lies so deep over the last blocking piece that it takes its element
-    // in, which the exact test would confirm; false when that cannot be told this cheaply.
+    // Whether the fence lies so deep over a piece that blocked a fence before that it takes
+    // its element in, which the exact test would confirm; false when that cannot be told
+    // this cheaply.
     bool SurelyStillBlocked() const;
     void RememberBlocker(ModelId model, ElementId id) const;
     // Whether a piece of the element's outline meets the fence (overlap mode's rule), found
@@ -222,16 +223,18 @@ private:
     // The elements the last fence queries found, latest first, asked before the index.
     static constexpr std::size_t RecentlyTakenInKept = 4;
     mutable std::vector<std::pair<ModelId, ElementId>> recentlyTakenIn_;
-    // The piece through which the last fence took an element in, in active coordinates,
-    // trusted only while that element (its prepared pieces) and its attachment stay: the
-    // next probe mostly lies deep over it too, and that needs no exact test.
+    // The pieces through which the latest fences took elements in, in active coordinates,
+    // the one that answered last first. Each is trusted only while its element (its
+    // prepared pieces) and its attachment stay: a probe that lies deep over one needs no
+    // exact test, and the probes of a search keep coming back past the same obstacles.
     struct SureBlocker {
         ModelId model;
         ElementId id;
         std::shared_ptr<const PreparedOutline> prepared;
         ConvexPiece piece;
     };
-    mutable std::optional<SureBlocker> sureBlocker_;
+    static constexpr std::size_t SureBlockersKept = 64;
+    mutable std::vector<SureBlocker> sureBlockers_;
     mutable DimensionOutlineCache dimensionOutlines_;
     mutable TurnCache turns_;
 

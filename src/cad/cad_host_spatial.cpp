@@ -209,27 +209,40 @@ bool CadHost::StillTakenIn(ModelId model, ElementId id) const {
 }
 
 bool CadHost::SurelyStillBlocked() const {
-    if (!sureBlocker_) return false;
+    if (sureBlockers_.empty()) return false;
     const FenceModes modes = drawing_.fenceModes;
     if (!modes.overlap || modes.outside) return false;
-    const SureBlocker& blocker = *sureBlocker_;
-    if (!IsVisible(blocker.model)) return false;
-    const ElementStore::Entry* entry = drawing_.Model(blocker.model).FindEntry(blocker.id);
-    if (!entry || entry->prepared != blocker.prepared) return false;
-    if (blocker.model != ActiveModelId && !(blocker.prepared->toActive == drawing_.AttachmentOf(blocker.model).toActive))
-        return false;
     const std::optional<InnerRectangle> inner = InnerRectangleOf(fence_.polygon);
-    return inner && ReachesInto(blocker.piece, *inner);
+    if (!inner) return false;
+    // The piece that blocked last first: it mostly blocks this probe too. The spiral comes
+    // round again past the same obstacles, so pieces that blocked long ago are kept as well.
+    for (std::size_t i = 0; i < sureBlockers_.size(); ++i) {
+        const SureBlocker& blocker = sureBlockers_[i];
+        if (!ReachesInto(blocker.piece, *inner)) continue;
+        if (blocker.model >= drawing_.ModelCount()) continue;
+        if (blocker.model != ActiveModelId) {
+            const cad::Attachment& attachment = drawing_.AttachmentOf(blocker.model);
+            if (!attachment.displayed || !(blocker.prepared->toActive == attachment.toActive)) continue;
+        }
+        const ElementStore::Entry* entry = drawing_.Model(blocker.model).FindEntry(blocker.id);
+        if (!entry || entry->prepared != blocker.prepared) continue;
+        if (i > 0)
+            std::rotate(sureBlockers_.begin(), sureBlockers_.begin() + static_cast<std::ptrdiff_t>(i),
+                        sureBlockers_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+        return true;
+    }
+    return false;
 }
 
 void CadHost::RememberBlocker(ModelId model, ElementId id) const {
-    sureBlocker_.reset();
     if (!drawing_.fenceModes.overlap || drawing_.fenceModes.outside) return;
     const ElementStore::Entry* entry = drawing_.Model(model).FindEntry(id);
     // Only an element taken in through its prepared pieces names the piece that met.
     if (!entry || !entry->prepared || !entry->prepared->complete) return;
     const ConvexPiece piece = entry->prepared->LastMetPiece();
-    if (piece.count > 0) sureBlocker_ = SureBlocker{model, id, entry->prepared, piece};
+    if (piece.count == 0) return;
+    if (sureBlockers_.size() == SureBlockersKept) sureBlockers_.pop_back();
+    sureBlockers_.insert(sureBlockers_.begin(), SureBlocker{model, id, entry->prepared, piece});
 }
 
 std::vector<Element> CadHost::FenceContents() const {

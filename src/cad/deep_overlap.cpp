@@ -15,6 +15,19 @@ double Cross(const Point& a, const Point& b, const Point& c) {
     return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
 }
 
+// The piece's box, found once: a probe asks many pieces, and most lie beside it.
+ConvexPiece Boxed(ConvexPiece piece) {
+    piece.lowX = piece.highX = piece.corners[0].x;
+    piece.lowY = piece.highY = piece.corners[0].y;
+    for (std::size_t i = 1; i < piece.count; ++i) {
+        piece.lowX = std::min(piece.lowX, piece.corners[i].x);
+        piece.highX = std::max(piece.highX, piece.corners[i].x);
+        piece.lowY = std::min(piece.lowY, piece.corners[i].y);
+        piece.highY = std::max(piece.highY, piece.corners[i].y);
+    }
+    return piece;
+}
+
 }  // namespace
 
 std::optional<InnerRectangle> InnerRectangleOf(const std::vector<Point>& ring) {
@@ -26,12 +39,18 @@ std::optional<InnerRectangle> InnerRectangleOf(const std::vector<Point>& ring) {
     const bool xFirst = b.y == a.y && b.x == c.x && c.y == d.y && d.x == a.x;
     const bool yFirst = b.x == a.x && b.y == c.y && c.x == d.x && d.y == a.y;
     if (!xFirst && !yFirst) return std::nullopt;
-    const double size = std::max({1.0, std::abs(a.x), std::abs(a.y), std::abs(c.x), std::abs(c.y)});
+    const double size =
+        std::max(std::max(1.0, std::abs(a.x)), std::max(std::max(std::abs(a.y), std::abs(c.x)), std::abs(c.y)));
     const double margin = MarginOfSize * size;
     InnerRectangle inner{std::min(a.x, c.x) + margin, std::min(a.y, c.y) + margin,
                          std::max(a.x, c.x) - margin, std::max(a.y, c.y) - margin};
     if (!(inner.lowX < inner.highX && inner.lowY < inner.highY)) return std::nullopt;
     return inner;
+}
+
+ConvexPiece SegmentPiece(const Point& a, const Point& b) {
+    if (a.x == b.x && a.y == b.y) return Boxed({{a}, 1});
+    return Boxed({{a, b}, 2});
 }
 
 ConvexPiece ConvexQuadrilateral(const std::array<Point, 4>& corners) {
@@ -42,20 +61,15 @@ ConvexPiece ConvexQuadrilateral(const std::array<Point, 4>& corners) {
         right = right && turn < 0;
     }
     if (!left && !right) return {};
-    return {corners, 4};
+    return Boxed({corners, 4});
 }
 
 bool ReachesInto(const ConvexPiece& piece, const InnerRectangle& inner) {
     if (piece.count == 0) return false;
     // Separating axes: the rectangle's two, then the normal of each edge of the piece.
-    double lowX = piece.corners[0].x, highX = lowX, lowY = piece.corners[0].y, highY = lowY;
-    for (std::size_t i = 1; i < piece.count; ++i) {
-        lowX = std::min(lowX, piece.corners[i].x);
-        highX = std::max(highX, piece.corners[i].x);
-        lowY = std::min(lowY, piece.corners[i].y);
-        highY = std::max(highY, piece.corners[i].y);
-    }
-    if (highX <= inner.lowX || lowX >= inner.highX || highY <= inner.lowY || lowY >= inner.highY) return false;
+    if (piece.highX <= inner.lowX || piece.lowX >= inner.highX || piece.highY <= inner.lowY ||
+        piece.lowY >= inner.highY)
+        return false;
     if (piece.count == 1) return true;
     const std::size_t edges = piece.count == 2 ? 1 : piece.count;
     for (std::size_t i = 0; i < edges; ++i) {

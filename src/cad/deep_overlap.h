@@ -23,13 +23,16 @@ struct InnerRectangle {
 // turning sense); none for any other fence, or one too small to shrink.
 std::optional<InnerRectangle> InnerRectangleOf(const std::vector<Point>& ring);
 
-// A convex piece of an outline: a point, a segment, or a quadrilateral given in turning
-// order.
+// A convex piece of an outline in x-y: a point, a segment, or a quadrilateral given in
+// turning order, with its box.
 struct ConvexPiece {
     std::array<Point, 4> corners;
     std::size_t count = 0;  // 0 when the piece is none of these
+    double lowX = 0, lowY = 0, highX = 0, highY = 0;
 };
 
+// The segment as a piece (a point when its ends coincide).
+ConvexPiece SegmentPiece(const Point& a, const Point& b);
 // The quadrilateral as a piece when it is strictly convex; none otherwise (a mirrored or
 // collapsed text box is left to the exact test).
 ConvexPiece ConvexQuadrilateral(const std::array<Point, 4>& corners);

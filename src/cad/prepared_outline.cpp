@@ -113,8 +113,7 @@ ConvexPiece PreparedOutline::LastMetPiece() const {
     std::size_t piece = lastMet_;
     if (piece < segments.size()) {
         const Segment& segment = segments[piece];
-        if (segment.a == segment.b) return {{segment.a}, 1};
-        return {{segment.a, segment.b}, 2};
+        return SegmentPiece(segment.a, segment.b);
     }
     piece -= segments.size();
     if (piece >= texts.size()) return {};

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace zkl::cad {
 
@@ -16,9 +16,18 @@ public:
     std::pair<double, double> CosSin(double angle);
 
 private:
-    // Far more than a search's rings hold; a run that asks for more starts again.
-    static constexpr std::size_t MaximumKept = 1 << 16;
-    std::unordered_map<std::uint64_t, std::pair<double, double>> known_;
+    struct Slot {
+        std::uint64_t key = 0;
+        bool used = false;
+        double cos = 0;
+        double sin = 0;
+    };
+    // An open table at most half full: a look-up is one multiply and mostly one slot. Far
+    // more slots than a search's rings ask for; a run that fills half of them starts again.
+    static constexpr int SlotBits = 15;
+    static constexpr std::size_t MaximumKept = std::size_t{1} << (SlotBits - 1);
+    std::vector<Slot> slots_;
+    std::size_t kept_ = 0;
 };
 
 }  // namespace zkl::cad

@@ -30,13 +30,13 @@ TEST(DeepOverlap, PiecesThatOnlyTouchOrGrazeAreLeftToTheExactTest) {
         ConvexPiece piece;
         bool deep;
     } cases[] = {
-        {"segment across", {{Point{-1, 2, 0}, Point{11, 3, 0}}, 2}, true},
-        {"segment inside", {{Point{1, 1, 0}, Point{2, 2, 0}}, 2}, true},
-        {"point inside", {{Point{5, 2, 0}}, 1}, true},
-        {"segment along the edge", {{Point{-1, 5, 0}, Point{11, 5, 0}}, 2}, false},
-        {"segment touching a corner", {{Point{10, 5, 0}, Point{12, 7, 0}}, 2}, false},
-        {"segment past a corner", {{Point{9, 6, 0}, Point{11, 4, 0}}, 2}, false},
-        {"point on the edge", {{Point{0, 2, 0}}, 1}, false},
+        {"segment across", SegmentPiece({-1, 2, 0}, {11, 3, 0}), true},
+        {"segment inside", SegmentPiece({1, 1, 0}, {2, 2, 0}), true},
+        {"point inside", SegmentPiece({5, 2, 0}, {5, 2, 0}), true},
+        {"segment along the edge", SegmentPiece({-1, 5, 0}, {11, 5, 0}), false},
+        {"segment touching a corner", SegmentPiece({10, 5, 0}, {12, 7, 0}), false},
+        {"segment past a corner", SegmentPiece({9, 6, 0}, {11, 4, 0}), false},
+        {"point on the edge", SegmentPiece({0, 2, 0}, {0, 2, 0}), false},
         {"box around the fence", ConvexQuadrilateral({Point{-5, -5, 0}, {20, -5, 0}, {20, 20, 0}, {-5, 20, 0}}), true},
         {"box beside the fence", ConvexQuadrilateral({Point{10, 0, 0}, {12, 0, 0}, {12, 5, 0}, {10, 5, 0}}), false},
         {"turned box over a corner", ConvexQuadrilateral({Point{11, 5, 0}, {10, 6, 0}, {9, 5, 0}, {10, 4, 0}}), true},
@@ -62,7 +62,7 @@ TEST(DeepOverlap, ADeepPieceAlwaysMeetsTheFenceByTheExactTest) {
         const Point a{coordinate(), coordinate(), 0};
         const Point b{coordinate(), coordinate(), 0};
         if (i % 2 == 0) {
-            const ConvexPiece piece{{a, b}, 2};
+            const ConvexPiece piece = SegmentPiece(a, b);
             if (!ReachesInto(piece, *inner)) continue;
             ++deep;
             ASSERT_TRUE(exact.SegmentMeets({a, b})) << "segment " << i;
