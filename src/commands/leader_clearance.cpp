@@ -13,19 +13,31 @@ namespace {
 // Two leaders whose first vertices are this close start at one point (the check's rule).
 constexpr double SharedStartTolerance = 0.001;
 
-double Distance2d(const Point& a, const Point& b) { return std::hypot(a.x - b.x, a.y - b.y); }
+double SquaredDistance2d(const Point& a, const Point& b) {
+    return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y);
+}
 
 double Cross2d(const Point& o, const Point& a, const Point& b) {
     return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
 }
 
-double PointSegmentDistance2d(const Point& p, const Point& a, const Point& b) {
+double SquaredPointSegmentDistance2d(const Point& p, const Point& a, const Point& b) {
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
     const double squared = dx * dx + dy * dy;
     double t = squared > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / squared : 0.0;
     t = std::clamp(t, 0.0, 1.0);
-    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+    const double ex = p.x - (a.x + t * dx);
+    const double ey = p.y - (a.y + t * dy);
+    return ex * ex + ey * ey;
+}
+
+bool Crossing2d(const Point& a, const Point& b, const Point& c, const Point& d) {
+    const double d1 = Cross2d(c, d, a);
+    const double d2 = Cross2d(c, d, b);
+    const double d3 = Cross2d(a, b, c);
+    const double d4 = Cross2d(a, b, d);
+    return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
 }
 
 Range Bounds2d(const Point& a, const Point& b, double margin) {
@@ -36,13 +48,20 @@ Range Bounds2d(const Point& a, const Point& b, double margin) {
 }  // namespace
 
 double SegmentDistance2d(const Point& a, const Point& b, const Point& c, const Point& d) {
-    const double d1 = Cross2d(c, d, a);
-    const double d2 = Cross2d(c, d, b);
-    const double d3 = Cross2d(a, b, c);
-    const double d4 = Cross2d(a, b, d);
-    if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0))) return 0.0;
-    return std::min({PointSegmentDistance2d(a, c, d), PointSegmentDistance2d(b, c, d),
-                     PointSegmentDistance2d(c, a, b), PointSegmentDistance2d(d, a, b)});
+    if (Crossing2d(a, b, c, d)) return 0.0;
+    return std::sqrt(std::min({SquaredPointSegmentDistance2d(a, c, d), SquaredPointSegmentDistance2d(b, c, d),
+                               SquaredPointSegmentDistance2d(c, a, b), SquaredPointSegmentDistance2d(d, a, b)}));
+}
+
+bool SegmentsWithin2d(const Point& a, const Point& b, const Point& c, const Point& d, double tolerance) {
+    // Boxes further apart than the tolerance cannot hold points that near.
+    if (std::min(a.x, b.x) > std::max(c.x, d.x) + tolerance || std::min(c.x, d.x) > std::max(a.x, b.x) + tolerance ||
+        std::min(a.y, b.y) > std::max(c.y, d.y) + tolerance || std::min(c.y, d.y) > std::max(a.y, b.y) + tolerance)
+        return false;
+    if (Crossing2d(a, b, c, d)) return true;
+    const double squared = tolerance * tolerance;
+    return SquaredPointSegmentDistance2d(a, c, d) <= squared || SquaredPointSegmentDistance2d(b, c, d) <= squared ||
+           SquaredPointSegmentDistance2d(c, a, b) <= squared || SquaredPointSegmentDistance2d(d, a, b) <= squared;
 }
 
 bool SegmentMeetsBox2d(const Point& a, const Point& b, const Range& box, double tolerance) {
@@ -68,10 +87,18 @@ bool SegmentMeetsBox2d(const Point& a, const Point& b, const Range& box, double 
     return true;
 }
 
-LeaderClearance::LeaderClearance(double bucketSize) : bucketSize_(bucketSize) {
+namespace {
+
+double CheckedBucketSize(double bucketSize) {
     if (!(bucketSize > 0.0) || !std::isfinite(bucketSize))
         throw std::invalid_argument("the bucket size of the leader index must be a number greater than 0");
+    return bucketSize;
 }
+
+}  // namespace
+
+LeaderClearance::LeaderClearance(double bucketSize)
+    : bodyGrid_(CheckedBucketSize(bucketSize)), leaderGrid_(bucketSize) {}
 
 LeaderClearance LeaderClearance::OfSheet(const Host& host, double bucketSize) {
     LeaderClearance clearance(bucketSize);
@@ -83,23 +110,13 @@ LeaderClearance LeaderClearance::OfSheet(const Host& host, double bucketSize) {
     return clearance;
 }
 
-template <typename Visit>
-void LeaderClearance::ForEachKey(const Range& bounds, Visit&& visit) const {
-    const auto bucket = [this](double value) {
-        return static_cast<std::int64_t>(std::floor(value / bucketSize_));
-    };
-    for (std::int64_t x = bucket(bounds.low.x); x <= bucket(bounds.high.x); ++x)
-        for (std::int64_t y = bucket(bounds.low.y); y <= bucket(bounds.high.y); ++y)
-            visit((static_cast<Key>(static_cast<std::uint32_t>(x)) << 32) | static_cast<std::uint32_t>(y));
-}
-
 void LeaderClearance::Insert(const Item& item, const Range& bounds) {
     const auto index = static_cast<std::uint32_t>(items_.size());
     items_.push_back(item);
     seen_.push_back(0);
     removed_.push_back(0);
     if (item.obstacle.cell != NoElementId) itemsOfCell_[item.obstacle.cell].push_back(index);
-    ForEachKey(bounds, [&](Key key) { buckets_[key].push_back(index); });
+    (item.obstacle.kind == LeaderObstacle::Kind::Body ? bodyGrid_ : leaderGrid_).Insert(index, bounds);
 }
 
 void LeaderClearance::AddLeader(ElementId cell, const std::vector<Point>& vertices) {
@@ -133,25 +150,19 @@ void LeaderClearance::ForEachMet(const Point& start, const Point& end, Visit&& v
         query_ = 1;
     }
     bool more = true;
-    ForEachKey(Bounds2d(start, end, LeaderClearanceTolerance), [&](Key key) {
-        if (!more) return;
-        const auto bucket = buckets_.find(key);
-        if (bucket == buckets_.end()) return;
-        for (const std::uint32_t index : bucket->second) {
-            if (seen_[index] == query_ || removed_[index]) continue;
-            seen_[index] = query_;
-            const Item& item = items_[index];
-            const bool meets =
-                item.obstacle.kind == LeaderObstacle::Kind::Body
-                    ? SegmentMeetsBox2d(start, end, {item.a, item.b}, LeaderClearanceTolerance)
-                    : Distance2d(item.start, start) > SharedStartTolerance &&
-                          SegmentDistance2d(start, end, item.a, item.b) <= LeaderClearanceTolerance;
-            if (meets && !visit(item)) {
-                more = false;
-                return;
-            }
-        }
-    });
+    const auto test = [&](std::uint32_t index) {
+        if (!more || seen_[index] == query_ || removed_[index]) return;
+        seen_[index] = query_;
+        const Item& item = items_[index];
+        const bool meets =
+            item.obstacle.kind == LeaderObstacle::Kind::Body
+                ? SegmentMeetsBox2d(start, end, {item.a, item.b}, LeaderClearanceTolerance)
+                : SquaredDistance2d(item.start, start) > SharedStartTolerance * SharedStartTolerance &&
+                      SegmentsWithin2d(start, end, item.a, item.b, LeaderClearanceTolerance);
+        if (meets && !visit(item)) more = false;
+    };
+    leaderGrid_.VisitAlong(start, end, LeaderClearanceTolerance, test);
+    bodyGrid_.VisitAlong(start, end, LeaderClearanceTolerance, test);
 }
 
 std::optional<LeaderObstacle> LeaderClearance::FirstObstacle(const Point& start, const Point& end) const {
@@ -194,19 +205,11 @@ namespace zkl {
 bool LeaderClearance::BodyTouchesBody(const Range& box) const {
     const Range grown = Bounds2d(box.low, box.high, LeaderClearanceTolerance);
     bool touches = false;
-    ForEachKey(grown, [&](Key key) {
-        if (touches) return;
-        const auto bucket = buckets_.find(key);
-        if (bucket == buckets_.end()) return;
-        for (const std::uint32_t index : bucket->second) {
-            const Item& item = items_[index];
-            if (item.obstacle.kind != LeaderObstacle::Kind::Body || removed_[index]) continue;
-            if (item.a.x <= grown.high.x && item.b.x >= grown.low.x && item.a.y <= grown.high.y &&
-                item.b.y >= grown.low.y) {
-                touches = true;
-                return;
-            }
-        }
+    bodyGrid_.Visit(grown, [&](std::uint32_t index) {
+        if (touches || removed_[index]) return;
+        const Item& item = items_[index];
+        touches = item.a.x <= grown.high.x && item.b.x >= grown.low.x && item.a.y <= grown.high.y &&
+                  item.b.y >= grown.low.y;
     });
     return touches;
 }

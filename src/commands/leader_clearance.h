@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "commands/bucket_grid.h"
 #include "host/element.h"
 #include "host/geometry.h"
 #include "host/host.h"
@@ -51,8 +52,8 @@ public:
     // clear. Leaders that start where this one starts are a fan from one point, not a
     // crossing, as the quality check sees them.
     std::optional<LeaderObstacle> FirstObstacle(const Point& start, const Point& end) const;
-    // Every label cell whose leader or body that leader would meet, ids ascending. What a
-    // repair has to move to clear the leader; NoElementId stands for labels added without id.
+    // Every label cell whose leader or body that leader would meet, ids ascending: what would
+    // have to move to clear the leader. NoElementId stands for labels added without id.
     std::vector<ElementId> AllObstacles(const Point& start, const Point& end) const;
 
     // Forgets the leader and body of a label cell added with its id, so that the place it
@@ -74,20 +75,17 @@ private:
         Point b;
         Point start;  // a leader's first vertex
     };
-    using Key = std::uint64_t;
-
     void Insert(const Item& item, const Range& bounds);
-    template <typename Visit>
-    void ForEachKey(const Range& bounds, Visit&& visit) const;
     // Calls `visit(item)` once for each live item that the leader meets; stops when it
     // returns false.
     template <typename Visit>
     void ForEachMet(const Point& start, const Point& end, Visit&& visit) const;
 
-    double bucketSize_;
     std::vector<Item> items_;
-    std::unordered_map<Key, std::vector<std::uint32_t>> buckets_;
-    // Removed items stay in their buckets, skipped: a repair removes few labels, and taking
+    // Bodies and leaders apart: the touch test of a new body asks about bodies alone.
+    BucketGrid bodyGrid_;
+    BucketGrid leaderGrid_;
+    // Removed items stay in their buckets, skipped: few labels are ever taken out, and taking
     // them out of every bucket would cost more than stepping over them.
     std::vector<char> removed_;
     std::unordered_map<ElementId, std::vector<std::uint32_t>> itemsOfCell_;
@@ -101,6 +99,8 @@ private:
 
 // Plan distance of two segments (0 when they cross).
 double SegmentDistance2d(const Point& a, const Point& b, const Point& c, const Point& d);
+// Whether SegmentDistance2d is at most `tolerance`, without the square roots.
+bool SegmentsWithin2d(const Point& a, const Point& b, const Point& c, const Point& d, double tolerance);
 // Whether a segment comes within `tolerance` of an axis-aligned box (plan).
 bool SegmentMeetsBox2d(const Point& a, const Point& b, const Range& box, double tolerance);
 
