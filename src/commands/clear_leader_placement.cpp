@@ -151,7 +151,25 @@ ClearLeaderPlace FindClearLeaderPlace(Host& host, const LeaderClearance& clearan
         if (keepCandidates) result.candidates.push_back(place);
     };
 
+    // Without the candidates asked for, the places beyond the first free one are gathered
+    // first and tried shortest leader first (equal leaders in walking order): the first that
+    // passes is the one the walk would keep, and the leader and body tests, which cost more
+    // than the rest of the search, are made only for places shorter than it.
+    struct Place {
+        double length;
+        std::int64_t step;
+        Point offset;
+        Point attach;
+    };
+    std::vector<Place> places;
     while (walk.Next()) {
+        if (!keepCandidates && result.firstFreeStep != 0) {
+            if (walk.Ring() > lastRing) break;
+            if (best && walk.Radius() * (1 - 1e-9) - farthest > best->length) break;
+            const Point attach = preview.AttachPoint(walk.Offset());
+            places.push_back({Distance(request.anchor, attach), walk.Step(), walk.Offset(), attach});
+            continue;
+        }
         if (result.firstFreeStep == 0) {
             ++result.search.probes;
             result.search.offset = walk.Offset();
@@ -173,6 +191,20 @@ ClearLeaderPlace FindClearLeaderPlace(Host& host, const LeaderClearance& clearan
         consider(false);
     }
 
+    if (!keepCandidates) {
+        std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return a.length < b.length; });
+        for (const Place& place : places) {
+            if (best && place.length >= best->length) break;
+            const Range moved = Moved(request.labelBox, place.offset);
+            if (request.area && !BoxInsidePolygon2d(moved, *request.area)) continue;
+            if (clearance.BodyTouchesBody(moved)) continue;
+            if (clearance.FirstObstacle(request.anchor, place.attach)) continue;
+            ++result.search.probes;
+            if (!ProbeIsFree(host, request.labelBox, place.offset)) continue;
+            best = Best{place.offset, place.step, place.length, std::nullopt};
+            break;
+        }
+    }
     if (best) {
         result.search.offset = best->offset;
         result.search.free = true;
@@ -185,6 +217,7 @@ ClearLeaderPlace FindClearLeaderPlace(Host& host, const LeaderClearance& clearan
         result.step = result.search.free ? result.firstFreeStep : walk.Step();
         result.leaderLength = Distance(request.anchor, preview.AttachPoint(result.search.offset));
     }
+
     host.ShowStatus(StatusField::Command, "");
     host.ShowStatus(StatusField::Prompt, "");
     return result;
