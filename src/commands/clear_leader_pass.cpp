@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "commands/clear_leader_repair.h"
+#include "commands/clear_place_assignment.h"
+#include "commands/clear_place_options.h"
 #include "commands/spiral_walk.h"
 #include "host/fence_modes_guard.h"
 #include "label/label_cell.h"
@@ -85,11 +86,10 @@ const ClearLeaderLabel& ClearLeaderPass::Add(const Element& component, std::vect
     label.anchor = anchor;
     label.origin = origin;
     labels_.push_back(std::move(label));
-    Put(labels_.size() - 1);
     return labels_.back();
 }
 
-ClearLeaderPlace ClearLeaderPass::Search(std::size_t index, bool keepCandidates) const {
+ClearLeaderRequest ClearLeaderPass::Request(std::size_t index) const {
     const ClearLeaderLabel& label = labels_.at(index);
     ClearLeaderRequest request;
     request.body = &label.body;
@@ -97,56 +97,72 @@ ClearLeaderPlace ClearLeaderPass::Search(std::size_t index, bool keepCandidates)
     request.anchor = label.anchor;
     request.step = module_.settings.StepDistance;
     request.area = area_;
-    return FindClearLeaderPlace(module_.host, clearance_, request, keepCandidates);
+    return request;
 }
 
-void ClearLeaderPass::Put(std::size_t index) {
+void ClearLeaderPass::Finish() {
+    Host& host = module_.host;
+    std::vector<ClearPlaceOptions> found(labels_.size());
+    std::vector<AssignmentLabel> assignment(labels_.size());
+    for (std::size_t i = 0; i < labels_.size(); ++i) {
+        found[i] = FindClearPlaceOptions(host, clearance_, Request(i));
+        assignment[i] = {labels_[i].anchor, labels_[i].labelBox, found[i].options};
+    }
+    const std::vector<std::optional<std::size_t>> chosen = AssignClearPlaces(assignment, BucketSize(module_.settings));
+
+    std::vector<std::size_t> unplaced;
+    for (std::size_t i = 0; i < labels_.size(); ++i) {
+        ClearLeaderLabel& label = labels_[i];
+        if (!chosen[i]) {
+            unplaced.push_back(i);
+            continue;
+        }
+        const ClearPlaceOption& option = found[i].options[*chosen[i]];
+        const Range moved{label.labelBox.low + option.offset, label.labelBox.high + option.offset};
+        // The assignment knows the other labels by their boxes and leaders alone; the fence
+        // probe on the sheet as it now stands has the last word, as for every place taken.
+        bool stands = false;
+        {
+            FenceModesGuard modes(host, OverlapFenceModes);
+            stands = !clearance_.BodyTouchesBody(moved) && !clearance_.FirstObstacle(label.anchor, option.attach) &&
+                     ProbeIsFree(host, label.labelBox, option.offset);
+        }
+        if (!stands) {
+            unplaced.push_back(i);
+            continue;
+        }
+        label.place = ClearLeaderPlace{};
+        label.place.search = {option.offset, true, found[i].probes + 1};
+        label.place.clear = true;
+        label.place.step = option.step;
+        label.place.firstFreeStep = found[i].firstFreeStep;
+        label.place.leaderLength = option.leaderLength;
+        Draw(i);
+    }
+    for (const std::size_t i : unplaced) {
+        labels_[i].place = FindClearLeaderPlace(host, clearance_, Request(i));
+        labels_[i].place.search.probes += found[i].probes;
+        Draw(i);
+    }
+
+    std::vector<std::string> fellBack;
+    for (const ClearLeaderLabel& label : labels_)
+        if (!label.place.clear) fellBack.push_back(ComponentName(host, label.component));
+    if (fellBack.empty()) return;
+    host.PostMessage({ClearLeaderFallbackMessage(fellBack), "", 12, false});
+}
+
+void ClearLeaderPass::Draw(std::size_t index) {
     ClearLeaderLabel& label = labels_.at(index);
-    label.place = Search(index, false);
     std::vector<Element> drawn = label.body;
     CreateLabelCell(module_, drawn, label.place.search.offset, label.anchor, Point{}, label.origin);
     const Range moved{label.labelBox.low + label.place.search.offset, label.labelBox.high + label.place.search.offset};
     label.cell = FindAddedCell(module_.host, drawn, moved, label.anchor);
-    Learn(index);
-}
-
-void ClearLeaderPass::Take(std::size_t index) {
-    ClearLeaderLabel& label = labels_.at(index);
-    module_.host.RemoveElement(label.cell);
-    clearance_.Remove(label.cell.id);
-    labelOfCell_.erase(label.cell.id);
-}
-
-void ClearLeaderPass::Restore(std::size_t index, const ClearLeaderLabel& saved) {
-    ClearLeaderLabel& label = labels_.at(index);
-    label = saved;
-    module_.host.AddElement(label.cell);
-    Learn(index);
-}
-
-void ClearLeaderPass::Learn(std::size_t index) {
-    const ClearLeaderLabel& label = labels_[index];
     clearance_.AddLabel(module_.host, label.cell.id, label.cell.Cell().components);
-    labelOfCell_[label.cell.id] = index;
-}
-
-std::optional<std::size_t> ClearLeaderPass::LabelOfCell(ElementId cell) const {
-    const auto found = labelOfCell_.find(cell);
-    if (found == labelOfCell_.end()) return std::nullopt;
-    return found->second;
 }
 
 std::int64_t ClearLeaderPass::Fallbacks() const {
     return std::count_if(labels_.begin(), labels_.end(), [](const ClearLeaderLabel& l) { return !l.place.clear; });
-}
-
-void ClearLeaderPass::Finish() {
-    RepairClearLeaders(*this);
-    std::vector<std::string> fellBack;
-    for (const ClearLeaderLabel& label : labels_)
-        if (!label.place.clear) fellBack.push_back(ComponentName(module_.host, label.component));
-    if (fellBack.empty()) return;
-    module_.host.PostMessage({ClearLeaderFallbackMessage(fellBack), "", 12, false});
 }
 
 }  // namespace zkl
