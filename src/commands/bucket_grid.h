@@ -48,13 +48,32 @@ public:
                 for (const std::uint32_t item : cells_[Cell(x, y)]) visit(item);
     }
 
-    // As Visit for the bounds of the segment grown by `margin`, but only the buckets of each
+    // As Visit, but stops as soon as visit(item) returns true; whether one did.
+    template <typename Visitor>
+    bool Find(const Range& bounds, Visitor&& visit) const {
+        for (const std::uint32_t item : far_)
+            if (visit(item)) return true;
+        if (cells_.empty()) return false;
+        Span s = SpanOf(bounds);
+        s.x0 = std::max(s.x0, x0_);
+        s.y0 = std::max(s.y0, y0_);
+        s.x1 = std::min(s.x1, x0_ + nx_ - 1);
+        s.y1 = std::min(s.y1, y0_ + ny_ - 1);
+        for (std::int64_t y = s.y0; y <= s.y1; ++y)
+            for (std::int64_t x = s.x0; x <= s.x1; ++x)
+                for (const std::uint32_t item : cells_[Cell(x, y)])
+                    if (visit(item)) return true;
+        return false;
+    }
+
+    // As Find for the bounds of the segment grown by `margin`, but only the buckets of each
     // column that the grown segment can reach: a long slanted leader passes far fewer buckets
     // than its bounds hold.
     template <typename Visitor>
-    void VisitAlong(const Point& a, const Point& b, double margin, Visitor&& visit) const {
-        for (const std::uint32_t item : far_) visit(item);
-        if (cells_.empty()) return;
+    bool FindAlong(const Point& a, const Point& b, double margin, Visitor&& visit) const {
+        for (const std::uint32_t item : far_)
+            if (visit(item)) return true;
+        if (cells_.empty()) return false;
         const double lowX = std::min(a.x, b.x) - margin;
         const double highX = std::max(a.x, b.x) + margin;
         const std::int64_t x0 = std::max(Bucket(lowX), x0_);
@@ -77,8 +96,10 @@ public:
             const std::int64_t from = std::max(Bucket(y0 - margin), y0_);
             const std::int64_t to = std::min(Bucket(y1 + margin), y0_ + ny_ - 1);
             for (std::int64_t y = from; y <= to; ++y)
-                for (const std::uint32_t item : cells_[Cell(x, y)]) visit(item);
+                for (const std::uint32_t item : cells_[Cell(x, y)])
+                    if (visit(item)) return true;
         }
+        return false;
     }
 
 private:

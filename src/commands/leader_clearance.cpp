@@ -143,41 +143,54 @@ void LeaderClearance::AddLabel(const Host& host, ElementId cell, const std::vect
     if (hasLeader) AddLeader(cell, components.back().Linear().vertices);
 }
 
+bool LeaderClearance::Meets(std::uint32_t index, const Point& start, const Point& end) const {
+    const Item& item = items_[index];
+    return item.obstacle.kind == LeaderObstacle::Kind::Body
+               ? SegmentMeetsBox2d(start, end, {item.a, item.b}, LeaderClearanceTolerance)
+               : SquaredDistance2d(item.start, start) > SharedStartTolerance * SharedStartTolerance &&
+                     SegmentsWithin2d(start, end, item.a, item.b, LeaderClearanceTolerance);
+}
+
 template <typename Visit>
 void LeaderClearance::ForEachMet(const Point& start, const Point& end, Visit&& visit) const {
     if (++query_ == 0) {
         std::fill(seen_.begin(), seen_.end(), 0);
         query_ = 1;
     }
-    bool more = true;
-    const auto test = [&](std::uint32_t index) {
-        if (!more || seen_[index] == query_ || removed_[index]) return;
+    const auto stop = [&](std::uint32_t index) {
+        if (seen_[index] == query_ || removed_[index]) return false;
         seen_[index] = query_;
-        const Item& item = items_[index];
-        const bool meets =
-            item.obstacle.kind == LeaderObstacle::Kind::Body
-                ? SegmentMeetsBox2d(start, end, {item.a, item.b}, LeaderClearanceTolerance)
-                : SquaredDistance2d(item.start, start) > SharedStartTolerance * SharedStartTolerance &&
-                      SegmentsWithin2d(start, end, item.a, item.b, LeaderClearanceTolerance);
-        if (meets && !visit(item)) more = false;
+        return Meets(index, start, end) && !visit(index);
     };
-    leaderGrid_.VisitAlong(start, end, LeaderClearanceTolerance, test);
-    bodyGrid_.VisitAlong(start, end, LeaderClearanceTolerance, test);
+    if (!leaderGrid_.FindAlong(start, end, LeaderClearanceTolerance, stop))
+        bodyGrid_.FindAlong(start, end, LeaderClearanceTolerance, stop);
 }
 
 std::optional<LeaderObstacle> LeaderClearance::FirstObstacle(const Point& start, const Point& end) const {
-    std::optional<LeaderObstacle> found;
-    ForEachMet(start, end, [&](const Item& item) {
-        found = item.obstacle;
+    // A search asks about many leaders from one anchor a step apart: what blocked one mostly
+    // blocks the next, so the last few obstacles found are asked first.
+    for (std::size_t i = 0; i < recent_.size(); ++i) {
+        const std::uint32_t index = recent_[i];
+        if (removed_[index] || !Meets(index, start, end)) continue;
+        std::rotate(recent_.begin(), recent_.begin() + static_cast<std::ptrdiff_t>(i),
+                    recent_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+        return items_[index].obstacle;
+    }
+    std::optional<std::uint32_t> found;
+    ForEachMet(start, end, [&](std::uint32_t index) {
+        found = index;
         return false;
     });
-    return found;
+    if (!found) return std::nullopt;
+    if (recent_.size() == RecentObstaclesKept) recent_.pop_back();
+    recent_.insert(recent_.begin(), *found);
+    return items_[*found].obstacle;
 }
 
 std::vector<ElementId> LeaderClearance::AllObstacles(const Point& start, const Point& end) const {
     std::vector<ElementId> cells;
-    ForEachMet(start, end, [&](const Item& item) {
-        cells.push_back(item.obstacle.cell);
+    ForEachMet(start, end, [&](std::uint32_t index) {
+        cells.push_back(items_[index].obstacle.cell);
         return true;
     });
     std::sort(cells.begin(), cells.end());
@@ -204,14 +217,11 @@ namespace zkl {
 
 bool LeaderClearance::BodyTouchesBody(const Range& box) const {
     const Range grown = Bounds2d(box.low, box.high, LeaderClearanceTolerance);
-    bool touches = false;
-    bodyGrid_.Visit(grown, [&](std::uint32_t index) {
-        if (touches || removed_[index]) return;
+    return bodyGrid_.Find(grown, [&](std::uint32_t index) {
         const Item& item = items_[index];
-        touches = item.a.x <= grown.high.x && item.b.x >= grown.low.x && item.a.y <= grown.high.y &&
-                  item.b.y >= grown.low.y;
+        return !removed_[index] && item.a.x <= grown.high.x && item.b.x >= grown.low.x &&
+               item.a.y <= grown.high.y && item.b.y >= grown.low.y;
     });
-    return touches;
 }
 
 }  // namespace zkl

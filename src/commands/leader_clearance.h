@@ -76,10 +76,12 @@ private:
         Point start;  // a leader's first vertex
     };
     void Insert(const Item& item, const Range& bounds);
-    // Calls `visit(item)` once for each live item that the leader meets; stops when it
+    bool Meets(std::uint32_t item, const Point& start, const Point& end) const;
+    // Calls `visit(index)` once for each live item that the leader meets; stops when it
     // returns false.
     template <typename Visit>
     void ForEachMet(const Point& start, const Point& end, Visit&& visit) const;
+    static constexpr std::size_t RecentObstaclesKept = 4;
 
     std::vector<Item> items_;
     // Bodies and leaders apart: the touch test of a new body asks about bodies alone.
@@ -93,6 +95,7 @@ private:
     // Which query last looked at an item, so that an item in several buckets is tested once.
     mutable std::vector<std::uint32_t> seen_;
     mutable std::uint32_t query_ = 0;
+    mutable std::vector<std::uint32_t> recent_;  // the obstacles FirstObstacle found last, latest first
     std::size_t leaders_ = 0;
     std::size_t bodies_ = 0;
 };
