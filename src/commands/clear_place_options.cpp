@@ -27,18 +27,16 @@ ClearPlaceOptions FindClearPlaceOptions(Host& host, const LeaderClearance& clear
     while (result.options.size() < limit && walk.Next()) {
         if (result.firstFreeStep != 0 && walk.Ring() > lastRing) break;
         const Range box = Moved(request.labelBox, walk.Offset());
-        const Point attach = preview.AttachPoint(walk.Offset());
-        // Before the first free place every place is probed, as the first-free rule does;
-        // after it the cheap tests go first.
+        // Up to the first free place the probe decides; after it the cheap tests go first.
+        if (clearance.BodyTouchesBody(box)) continue;
         if (result.firstFreeStep == 0) {
             ++result.probes;
-            if (!ProbeIsFree(host, request.labelBox, walk.Offset()) || clearance.BodyTouchesBody(box)) continue;
+            if (!ProbeIsFree(host, request.labelBox, walk.Offset())) continue;
             result.firstFreeStep = walk.Step();
             lastRing = walk.Ring() + ClearLeaderExtraRings;
-        } else {
-            if (clearance.BodyTouchesBody(box)) continue;
         }
         if (request.area && !BoxInsidePolygon2d(box, *request.area)) continue;
+        const Point attach = preview.AttachPoint(walk.Offset());
         if (clearance.FirstObstacle(request.anchor, attach)) continue;
         if (walk.Step() != result.firstFreeStep) {
             ++result.probes;
