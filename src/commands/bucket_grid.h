@@ -1,7 +1,8 @@
-// A grid of square buckets over the plan, each holding the indexes of the items whose bounds
-// reach into it: asking what lies near a leader or a box looks at a few buckets only. The
-// buckets are one flat array that grows to take in whatever is inserted, so a query costs no
-// hashing; a query beyond the grid finds nothing there.
+// A grid of square buckets over the plan, each holding the entries (an index, or whatever a
+// query needs to test an item without looking it up) of the items whose bounds reach into
+// it: asking what lies near a leader or a box looks at a few buckets only. The buckets are
+// one flat array that grows to take in whatever is inserted, so a query costs no hashing; a
+// query beyond the grid finds nothing there.
 #pragma once
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 
 namespace zkl {
 
+template <typename Entry = std::uint32_t>
 class BucketGrid {
 public:
     // Throws std::invalid_argument unless `bucketSize` is a positive number.
@@ -22,7 +24,7 @@ public:
             throw std::invalid_argument("the bucket size of a grid index must be a number greater than 0");
     }
 
-    void Insert(std::uint32_t item, const Range& bounds) {
+    void Insert(const Entry& item, const Range& bounds) {
         const Span s = SpanOf(bounds);
         if (!Cover(s)) {
             far_.push_back(item);
@@ -36,7 +38,7 @@ public:
     // several of them comes once for each.
     template <typename Visitor>
     void Visit(const Range& bounds, Visitor&& visit) const {
-        for (const std::uint32_t item : far_) visit(item);
+        for (const Entry& item : far_) visit(item);
         if (cells_.empty()) return;
         Span s = SpanOf(bounds);
         s.x0 = std::max(s.x0, x0_);
@@ -45,13 +47,13 @@ public:
         s.y1 = std::min(s.y1, y0_ + ny_ - 1);
         for (std::int64_t y = s.y0; y <= s.y1; ++y)
             for (std::int64_t x = s.x0; x <= s.x1; ++x)
-                for (const std::uint32_t item : cells_[Cell(x, y)]) visit(item);
+                for (const Entry& item : cells_[Cell(x, y)]) visit(item);
     }
 
     // As Visit, but stops as soon as visit(item) returns true; whether one did.
     template <typename Visitor>
     bool Find(const Range& bounds, Visitor&& visit) const {
-        for (const std::uint32_t item : far_)
+        for (const Entry& item : far_)
             if (visit(item)) return true;
         if (cells_.empty()) return false;
         Span s = SpanOf(bounds);
@@ -61,7 +63,7 @@ public:
         s.y1 = std::min(s.y1, y0_ + ny_ - 1);
         for (std::int64_t y = s.y0; y <= s.y1; ++y)
             for (std::int64_t x = s.x0; x <= s.x1; ++x)
-                for (const std::uint32_t item : cells_[Cell(x, y)])
+                for (const Entry& item : cells_[Cell(x, y)])
                     if (visit(item)) return true;
         return false;
     }
@@ -71,7 +73,7 @@ public:
     // than its bounds hold.
     template <typename Visitor>
     bool FindAlong(const Point& a, const Point& b, double margin, Visitor&& visit) const {
-        for (const std::uint32_t item : far_)
+        for (const Entry& item : far_)
             if (visit(item)) return true;
         if (cells_.empty()) return false;
         const double lowX = std::min(a.x, b.x) - margin;
@@ -96,7 +98,7 @@ public:
             const std::int64_t from = std::max(Bucket(y0 - margin), y0_);
             const std::int64_t to = std::min(Bucket(y1 + margin), y0_ + ny_ - 1);
             for (std::int64_t y = from; y <= to; ++y)
-                for (const std::uint32_t item : cells_[Cell(x, y)])
+                for (const Entry& item : cells_[Cell(x, y)])
                     if (visit(item)) return true;
         }
         return false;
@@ -141,7 +143,7 @@ private:
         x1 += padX;
         y1 += padY;
         if ((x1 - x0 + 1) * (y1 - y0 + 1) > MaximumCells) return false;
-        std::vector<std::vector<std::uint32_t>> cells(static_cast<std::size_t>((x1 - x0 + 1) * (y1 - y0 + 1)));
+        std::vector<std::vector<Entry>> cells(static_cast<std::size_t>((x1 - x0 + 1) * (y1 - y0 + 1)));
         for (std::int64_t y = 0; y < ny_; ++y)
             for (std::int64_t x = 0; x < nx_; ++x)
                 cells[static_cast<std::size_t>((y0_ + y - y0) * (x1 - x0 + 1) + (x0_ + x - x0))] =
@@ -156,8 +158,8 @@ private:
 
     double size_;
     std::int64_t x0_ = 0, y0_ = 0, nx_ = 0, ny_ = 0;
-    std::vector<std::vector<std::uint32_t>> cells_;
-    std::vector<std::uint32_t> far_;
+    std::vector<std::vector<Entry>> cells_;
+    std::vector<Entry> far_;
 };
 
 }  // namespace zkl

@@ -86,7 +86,7 @@ private:
     }
 
     const std::vector<Option>& options_;
-    BucketGrid grid_;
+    BucketGrid<> grid_;
     mutable std::vector<std::uint32_t> seen_;
     mutable std::uint32_t stamp_ = 0;
 };

@@ -116,7 +116,8 @@ void LeaderClearance::Insert(const Item& item, const Range& bounds) {
     seen_.push_back(0);
     removed_.push_back(0);
     if (item.obstacle.cell != NoElementId) itemsOfCell_[item.obstacle.cell].push_back(index);
-    (item.obstacle.kind == LeaderObstacle::Kind::Body ? bodyGrid_ : leaderGrid_).Insert(index, bounds);
+    (item.obstacle.kind == LeaderObstacle::Kind::Body ? bodyGrid_ : leaderGrid_)
+        .Insert({item.a.x, item.a.y, item.b.x, item.b.y, index}, bounds);
 }
 
 void LeaderClearance::AddLeader(ElementId cell, const std::vector<Point>& vertices) {
@@ -145,10 +146,16 @@ void LeaderClearance::AddLabel(const Host& host, ElementId cell, const std::vect
 
 bool LeaderClearance::Meets(std::uint32_t index, const Point& start, const Point& end) const {
     const Item& item = items_[index];
-    return item.obstacle.kind == LeaderObstacle::Kind::Body
-               ? SegmentMeetsBox2d(start, end, {item.a, item.b}, LeaderClearanceTolerance)
-               : SquaredDistance2d(item.start, start) > SharedStartTolerance * SharedStartTolerance &&
-                     SegmentsWithin2d(start, end, item.a, item.b, LeaderClearanceTolerance);
+    return Meets(Entry{item.a.x, item.a.y, item.b.x, item.b.y, index}, start, end);
+}
+
+bool LeaderClearance::Meets(const Entry& entry, const Point& start, const Point& end) const {
+    const Point a{entry.ax, entry.ay, 0};
+    const Point b{entry.bx, entry.by, 0};
+    if (items_[entry.index].obstacle.kind == LeaderObstacle::Kind::Body)
+        return SegmentMeetsBox2d(start, end, {a, b}, LeaderClearanceTolerance);
+    return SegmentsWithin2d(start, end, a, b, LeaderClearanceTolerance) &&
+           SquaredDistance2d(items_[entry.index].start, start) > SharedStartTolerance * SharedStartTolerance;
 }
 
 template <typename Visit>
@@ -157,10 +164,10 @@ void LeaderClearance::ForEachMet(const Point& start, const Point& end, Visit&& v
         std::fill(seen_.begin(), seen_.end(), 0);
         query_ = 1;
     }
-    const auto stop = [&](std::uint32_t index) {
-        if (seen_[index] == query_ || removed_[index]) return false;
-        seen_[index] = query_;
-        return Meets(index, start, end) && !visit(index);
+    const auto stop = [&](const Entry& entry) {
+        if (seen_[entry.index] == query_ || Removed(entry.index)) return false;
+        seen_[entry.index] = query_;
+        return Meets(entry, start, end) && !visit(entry.index);
     };
     if (!leaderGrid_.FindAlong(start, end, LeaderClearanceTolerance, stop))
         bodyGrid_.FindAlong(start, end, LeaderClearanceTolerance, stop);
@@ -171,7 +178,7 @@ std::optional<LeaderObstacle> LeaderClearance::FirstObstacle(const Point& start,
     // blocks the next, so the last few obstacles found are asked first.
     for (std::size_t i = 0; i < recent_.size(); ++i) {
         const std::uint32_t index = recent_[i];
-        if (removed_[index] || !Meets(index, start, end)) continue;
+        if (Removed(index) || !Meets(index, start, end)) continue;
         std::rotate(recent_.begin(), recent_.begin() + static_cast<std::ptrdiff_t>(i),
                     recent_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
         return items_[index].obstacle;
@@ -206,6 +213,7 @@ void LeaderClearance::Remove(ElementId cell) {
         if (items_[index].obstacle.kind == LeaderObstacle::Kind::Body) --bodies_;
         else hadLeader = true;
         removed_[index] = 1;
+        anyRemoved_ = true;
     }
     if (hadLeader) --leaders_;
     itemsOfCell_.erase(found);
@@ -217,10 +225,9 @@ namespace zkl {
 
 bool LeaderClearance::BodyTouchesBody(const Range& box) const {
     const Range grown = Bounds2d(box.low, box.high, LeaderClearanceTolerance);
-    return bodyGrid_.Find(grown, [&](std::uint32_t index) {
-        const Item& item = items_[index];
-        return !removed_[index] && item.a.x <= grown.high.x && item.b.x >= grown.low.x &&
-               item.a.y <= grown.high.y && item.b.y >= grown.low.y;
+    return bodyGrid_.Find(grown, [&](const Entry& body) {
+        return body.ax <= grown.high.x && body.bx >= grown.low.x && body.ay <= grown.high.y &&
+               body.by >= grown.low.y && !Removed(body.index);
     });
 }
 

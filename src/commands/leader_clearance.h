@@ -75,8 +75,17 @@ private:
         Point b;
         Point start;  // a leader's first vertex
     };
+    // What a bucket holds of an item: enough to test it without looking it up (a body's
+    // box, a leader segment's ends).
+    struct Entry {
+        double ax, ay, bx, by;
+        std::uint32_t index;
+    };
+
     void Insert(const Item& item, const Range& bounds);
     bool Meets(std::uint32_t item, const Point& start, const Point& end) const;
+    bool Meets(const Entry& entry, const Point& start, const Point& end) const;
+    bool Removed(std::uint32_t item) const { return anyRemoved_ && removed_[item]; }
     // Calls `visit(index)` once for each live item that the leader meets; stops when it
     // returns false.
     template <typename Visit>
@@ -85,11 +94,12 @@ private:
 
     std::vector<Item> items_;
     // Bodies and leaders apart: the touch test of a new body asks about bodies alone.
-    BucketGrid bodyGrid_;
-    BucketGrid leaderGrid_;
+    BucketGrid<Entry> bodyGrid_;
+    BucketGrid<Entry> leaderGrid_;
     // Removed items stay in their buckets, skipped: few labels are ever taken out, and taking
     // them out of every bucket would cost more than stepping over them.
     std::vector<char> removed_;
+    bool anyRemoved_ = false;
     std::unordered_map<ElementId, std::vector<std::uint32_t>> itemsOfCell_;
 
     // Which query last looked at an item, so that an item in several buckets is tested once.
