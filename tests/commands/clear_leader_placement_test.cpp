@@ -6,13 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 
 #include <string>
 #include <vector>
 
 #include "commands/clear_leader_pass.h"
+#include "commands/clear_place_assignment.h"
 #include "commands/placement_session.h"
 #include "commands/spiral_walk.h"
+#include "label/label_cell.h"
 #include "settings/placement_options.h"
 
 namespace zkl {
@@ -86,6 +90,11 @@ TEST(ClearLeaderPlacement, TakesTheShortestClearLeaderAmongTheFreePlacesOrFallsB
         request.anchor = anchor;
         request.step = 1.0;
         const ClearLeaderPlace place = FindClearLeaderPlace(host, clearance, request, true);
+        // Without the candidates the search tries places in another order; it must take the same.
+        const ClearLeaderPlace quick = FindClearLeaderPlace(host, clearance, request, false);
+        EXPECT_EQ(quick.search.offset, place.search.offset);
+        EXPECT_EQ(quick.clear, place.clear);
+        EXPECT_EQ(quick.step, place.step);
 
         EXPECT_EQ(place.clear, c.clear);
         EXPECT_TRUE(place.search.free);
@@ -232,6 +241,157 @@ TEST(ClearLeaderPlacement, RepairLeavesOneCellPerLabelAndNoBodiesTouching) {
         for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
             const Range box = parts[i].IsText() ? session.host.TextBox(parts[i]) : session.host.ElementRange(parts[i]);
             EXPECT_FALSE(others.BodyTouchesBody(box)) << "label #" << cell.id;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zkl
+
+namespace zkl {
+namespace {
+
+// A small deterministic generator, so that the scenes are the same with every library.
+struct Scene {
+    std::uint64_t state;
+    double Next(double low, double high) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return low + (high - low) * static_cast<double>(state >> 11) / static_cast<double>(1ULL << 53);
+    }
+};
+
+bool BruteMeets(const Point& s, const Point& e, const std::vector<std::pair<Point, Point>>& leaders,
+                const std::vector<Range>& bodies) {
+    for (const auto& [a, b] : leaders)
+        if (Distance(a, s) > 0.001 && SegmentDistance2d(s, e, a, b) <= LeaderClearanceTolerance) return true;
+    for (const Range& box : bodies)
+        if (SegmentMeetsBox2d(s, e, box, LeaderClearanceTolerance)) return true;
+    return false;
+}
+
+// The index answers as asking every item would, wherever the items lie: across buckets,
+// beyond where the grid first stood, and so far out that no grid holds them.
+TEST(LeaderClearance, AnswersAsAskingEveryItemWouldWhereverTheItemsLie) {
+    struct Case {
+        const char* name;
+        double spread;  // items and leaders within this of the origin
+        double bucket;
+        bool farItems;  // a few items a billion units out
+    };
+    const std::vector<Case> cases{{"many small buckets", 200, 3, false},
+                                  {"buckets larger than the leaders", 200, 80, false},
+                                  {"items far beyond the grid", 200, 10, true},
+                                  {"everything in one bucket", 20, 100, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene scene{42};
+        LeaderClearance clearance(c.bucket);
+        std::vector<std::pair<Point, Point>> leaders;
+        std::vector<Range> bodies;
+        for (int i = 0; i < 150; ++i) {
+            const double far = c.farItems && i % 25 == 0 ? 1e9 : 0.0;
+            const Point a{far + scene.Next(-c.spread, c.spread), scene.Next(-c.spread, c.spread), 0};
+            if (i % 2 == 0) {
+                const Point b = a + Point{scene.Next(-30, 30), scene.Next(-30, 30), 0};
+                clearance.AddLeader(100 + i, {a, b});
+                leaders.push_back({a, b});
+            } else {
+                const Range box{a, a + Point{scene.Next(0.5, 30), scene.Next(0.5, 5), 0}};
+                clearance.AddBody(100 + i, box);
+                bodies.push_back(box);
+            }
+        }
+        for (int q = 0; q < 400; ++q) {
+            const double far = c.farItems && q % 40 == 0 ? 1e9 : 0.0;
+            const Point s{far + scene.Next(-c.spread, c.spread), scene.Next(-c.spread, c.spread), 0};
+            // Some leaders axis-parallel: the bucket walk has a column of its own for them.
+            const Point e = s + (q % 5 == 0 ? Point{0, scene.Next(-60, 60), 0} : Point{scene.Next(-60, 60), scene.Next(-60, 60), 0});
+            const bool meets = BruteMeets(s, e, leaders, bodies);
+            ASSERT_EQ(clearance.FirstObstacle(s, e).has_value(), meets) << "query " << q;
+            ASSERT_EQ(clearance.AllObstacles(s, e).empty(), !meets) << "query " << q;
+            const Range box{s, s + Point{scene.Next(0.5, 30), scene.Next(0.5, 5), 0}};
+            bool touches = false;
+            for (const Range& body : bodies)
+                touches = touches || (box.low.x <= body.high.x + LeaderClearanceTolerance &&
+                                      body.low.x <= box.high.x + LeaderClearanceTolerance &&
+                                      box.low.y <= body.high.y + LeaderClearanceTolerance &&
+                                      body.low.y <= box.high.y + LeaderClearanceTolerance);
+            ASSERT_EQ(clearance.BodyTouchesBody(box), touches) << "query " << q;
+        }
+    }
+}
+
+AssignmentLabel LabelWithOptions(const Point& anchor, const std::vector<Point>& offsets) {
+    // A label box 10 by 2 at the anchor, the leader to the box corner nearest the anchor.
+    AssignmentLabel label{anchor, {anchor, anchor + Point{10, 2, 0}}, {}};
+    for (const Point& offset : offsets) {
+        const Range moved{label.labelBox.low + offset, label.labelBox.high + offset};
+        const Point attach = NearestCorner(moved, anchor);
+        label.options.push_back({offset, attach, Distance(anchor, attach), 0});
+    }
+    std::stable_sort(label.options.begin(), label.options.end(),
+                     [](const ClearPlaceOption& a, const ClearPlaceOption& b) { return a.leaderLength < b.leaderLength; });
+    return label;
+}
+
+// The places chosen never touch or cross each other, as the pass's own index sees them; the
+// label with fewer places goes first, and a label whose every place is taken gets none.
+TEST(ClearPlaceAssignment, ChosenPlacesKeepClearOfEachOtherAndTheCrowdedGoFirst) {
+    using Choice = std::vector<std::optional<std::size_t>>;
+    struct Case {
+        const char* name;
+        std::vector<AssignmentLabel> labels;
+        std::optional<Choice> expected;  // none: only that the places keep clear
+    };
+    std::vector<AssignmentLabel> crowd;
+    Scene scene{7};
+    for (int i = 0; i < 300; ++i) {
+        std::vector<Point> offsets;
+        for (int k = 0; k < 8; ++k) offsets.push_back({scene.Next(-20, 10), scene.Next(-12, 12), 0});
+        crowd.push_back(LabelWithOptions({scene.Next(0, 400), scene.Next(0, 400), 0}, offsets));
+    }
+    const std::vector<Case> cases{
+        {"the one with a single place takes it, the other its second",
+         {LabelWithOptions({0, 0, 0}, {{0, 3, 0}, {0, -6, 0}}), LabelWithOptions({4, 0, 0}, {{-4, 4, 0}})},
+         Choice{1, 0}},
+        {"a leader through the other's only body takes the next place",
+         {LabelWithOptions({0, 0, 0}, {{0, 3, 0}, {-16, -8, 0}}), LabelWithOptions({-5, 1, 0}, {{0, 0.5, 0}})},
+         Choice{1, 0}},
+        {"leaders from one anchor are a fan",
+         {LabelWithOptions({0, 0, 0}, {{0, 3, 0}}), LabelWithOptions({0, 0, 0}, {{0, -5, 0}})}, Choice{0, 0}},
+        {"a place taken leaves the other label none",
+         {LabelWithOptions({0, 0, 0}, {{0, 3, 0}}), LabelWithOptions({1, 0, 0}, {{0, 3, 0}}),
+          LabelWithOptions({50, 50, 0}, {})},
+         Choice{0, std::nullopt, std::nullopt}},
+        {"three hundred labels among each other", crowd, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Choice chosen = AssignClearPlaces(c.labels, 8.0);
+        ASSERT_EQ(chosen.size(), c.labels.size());
+        if (c.expected) {
+            EXPECT_EQ(chosen, *c.expected);
+        }
+        EXPECT_EQ(AssignClearPlaces(c.labels, 3.0), chosen) << "the bucket size changed the choice";
+        std::size_t placed = 0;
+        for (std::size_t i = 0; i < c.labels.size(); ++i) {
+            if (!chosen[i]) continue;
+            ++placed;
+            LeaderClearance others(8.0);
+            for (std::size_t j = 0; j < c.labels.size(); ++j) {
+                if (j == i || !chosen[j]) continue;
+                const ClearPlaceOption& o = c.labels[j].options[*chosen[j]];
+                others.AddBody(j + 1, {c.labels[j].labelBox.low + o.offset, c.labels[j].labelBox.high + o.offset});
+                others.AddLeader(j + 1, {c.labels[j].anchor, o.attach});
+            }
+            const ClearPlaceOption& mine = c.labels[i].options[*chosen[i]];
+            EXPECT_FALSE(others.FirstObstacle(c.labels[i].anchor, mine.attach)) << "label " << i;
+            EXPECT_FALSE(others.BodyTouchesBody({c.labels[i].labelBox.low + mine.offset,
+                                                 c.labels[i].labelBox.high + mine.offset}))
+                << "label " << i;
+        }
+        if (!c.expected) {
+            EXPECT_GT(placed, c.labels.size() / 2);
         }
     }
 }
