@@ -23,29 +23,47 @@ ClearPlaceOptions FindClearPlaceOptions(Host& host, const LeaderClearance& clear
     SpiralWalk walk(host, request.labelBox.low, request.step, request.startCount);
 
     ClearPlaceOptions result;
+    // Up to the first free place the probe decides, as the first-free rule does. The places
+    // of the rings beyond it are then tried shortest leader first, as FindClearLeaderPlace
+    // takes them, the cheap tests before the probe.
+    struct Place {
+        double length;
+        std::int64_t step;
+        Point offset;
+        Point attach;
+    };
+    std::vector<Place> places;
     int lastRing = 0;
-    while (result.options.size() < limit && walk.Next()) {
-        if (result.firstFreeStep != 0 && walk.Ring() > lastRing) break;
-        const Range box = Moved(request.labelBox, walk.Offset());
-        // Up to the first free place the probe decides; after it the cheap tests go first.
-        if (clearance.BodyTouchesBody(box)) continue;
-        if (result.firstFreeStep == 0) {
-            ++result.probes;
-            if (!ProbeIsFree(host, request.labelBox, walk.Offset())) continue;
-            result.firstFreeStep = walk.Step();
-            lastRing = walk.Ring() + ClearLeaderExtraRings;
+    while (walk.Next()) {
+        if (result.firstFreeStep != 0) {
+            if (walk.Ring() > lastRing) break;
+            const Point attach = preview.AttachPoint(walk.Offset());
+            places.push_back({Distance(request.anchor, attach), walk.Step(), walk.Offset(), attach});
+            continue;
         }
-        if (request.area && !BoxInsidePolygon2d(box, *request.area)) continue;
+        if (clearance.BodyTouchesBody(Moved(request.labelBox, walk.Offset()))) continue;
+        ++result.probes;
+        if (!ProbeIsFree(host, request.labelBox, walk.Offset())) continue;
+        result.firstFreeStep = walk.Step();
+        lastRing = walk.Ring() + ClearPlaceOptionRings;
         const Point attach = preview.AttachPoint(walk.Offset());
-        if (clearance.FirstObstacle(request.anchor, attach)) continue;
-        if (walk.Step() != result.firstFreeStep) {
-            ++result.probes;
-            if (!ProbeIsFree(host, request.labelBox, walk.Offset())) continue;
-        }
-        result.options.push_back({walk.Offset(), attach, Distance(request.anchor, attach), walk.Step()});
+        places.push_back({Distance(request.anchor, attach), walk.Step(), walk.Offset(), attach});
     }
-    std::stable_sort(result.options.begin(), result.options.end(),
-                     [](const ClearPlaceOption& a, const ClearPlaceOption& b) { return a.leaderLength < b.leaderLength; });
+    std::sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
+        return a.length < b.length || (a.length == b.length && a.step < b.step);
+    });
+    for (const Place& place : places) {
+        if (result.options.size() == limit) break;
+        const Range box = Moved(request.labelBox, place.offset);
+        if (request.area && !BoxInsidePolygon2d(box, *request.area)) continue;
+        if (place.step != result.firstFreeStep && clearance.BodyTouchesBody(box)) continue;
+        if (clearance.FirstObstacle(request.anchor, place.attach)) continue;
+        if (place.step != result.firstFreeStep) {
+            ++result.probes;
+            if (!ProbeIsFree(host, request.labelBox, place.offset)) continue;
+        }
+        result.options.push_back({place.offset, place.attach, place.length, place.step});
+    }
     return result;
 }
 
