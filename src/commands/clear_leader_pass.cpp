@@ -105,8 +105,8 @@ void ClearLeaderPass::Finish() {
     std::vector<std::int64_t> probes(labels_.size(), 0);
     std::vector<std::size_t> pending(labels_.size());
     for (std::size_t i = 0; i < pending.size(); ++i) pending[i] = i;
-    // A second round of the assignment over the labels the first left without a place, on
-    // the sheet as it then stood, placed only a few more for a sixth more time.
+    // One round: a second one over the labels the first left without a place, on the sheet
+    // as it then stood, placed only a few more for a sixth more time.
     pending = PlaceAssigned(pending, probes);
     for (const std::size_t i : pending) {
         labels_[i].place = FindClearLeaderPlace(host, clearance_, Request(i));
