@@ -179,7 +179,7 @@ PassResult LabelComponentsInBorder(mdlOPM_Labeller& module, const Element& borde
             const LabelOrigin placedAutomatically{key, LabelPlacement::Automatic};
 
             if (automatic && clearLeaders) {
-                // Where it stands is known only after the repair at the end of the pass.
+                // Where it stands is known only once the area's places are chosen together at the end of the pass.
                 clearLeaders->Add(element, std::move(body), label.labelBox, label.anchor, placedAutomatically);
                 result.labels.push_back(label);
                 continue;

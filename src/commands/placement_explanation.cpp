@@ -54,6 +54,22 @@ std::optional<Element> LabelAt(const Host& host, const Point& anchor, const Rang
     return first;
 }
 
+PlacementExplanation::StandingPlace StandingPlaceOf(const Host& host, const Range& labelBox, const Point& offset,
+                                                    double step, const Point& anchor, const Point& leaderEnd,
+                                                    const LeaderClearance& clearance) {
+    PlacementExplanation::StandingPlace place;
+    SpiralWalk walk(host, labelBox.low, step, FreePlaceStartCount);
+    while (walk.Next())
+        if (Distance2d(walk.Offset(), offset) <= AnchorTolerance) {
+            place.step = walk.Step();
+            place.ring = walk.Ring();
+            break;
+        }
+    place.leaderLength = Distance2d(anchor, leaderEnd);
+    place.obstacle = clearance.FirstObstacle(anchor, leaderEnd);
+    return place;
+}
+
 }  // namespace
 
 PlacementExplanation ExplainPlacement(mdlOPM_Labeller& module, const Element& component, const ItemRows& labelItems) {
@@ -69,9 +85,11 @@ PlacementExplanation ExplainPlacement(mdlOPM_Labeller& module, const Element& co
     PlacementExplanation explanation;
     explanation.anchor = keyPoints.back();
     explanation.rule = module.placement.rule;
+    std::optional<Point> leaderEnd;
     if (const std::optional<Element> label = LabelAt(host, explanation.anchor, labelBox)) {
         explanation.labelCell = label->id;
         std::vector<Element> placedBody = label->Cell().components;
+        leaderEnd = placedBody.back().Linear().vertices.back();
         placedBody.pop_back();
         if (!placedBody.empty()) {
             const Point moved = LabelBox(host, placedBody).low - labelBox.low;
@@ -132,6 +150,12 @@ PlacementExplanation ExplainPlacement(mdlOPM_Labeller& module, const Element& co
         const LeaderClearance clearance = LeaderClearance::OfSheet(host, 8.0 * std::max(module.settings.TextHeight, 1.0));
         explanation.clear = FindClearLeaderPlace(host, clearance, request, true);
         chosen = explanation.clear->search.offset;
+        explanation.standsThere =
+            explanation.labelOffset && Distance2d(*explanation.labelOffset, chosen) <= AnchorTolerance;
+        if (!explanation.standsThere && explanation.labelOffset)
+            explanation.standing = StandingPlaceOf(host, labelBox, *explanation.labelOffset, module.settings.StepDistance,
+                                                   explanation.anchor, *leaderEnd, clearance);
+        return explanation;
     }
     explanation.standsThere =
         explanation.labelOffset && Distance2d(*explanation.labelOffset, chosen) <= AnchorTolerance;

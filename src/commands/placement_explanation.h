@@ -48,6 +48,16 @@ struct PlacementExplanation {
     std::vector<BlockedRing> blocked;
     PlacementRule rule = PlacementRule::FirstFree;
     std::optional<ClearLeaderPlace> clear;  // clear-leader placement, with its candidates
+    // Under clear-leader placement the labels of an area are given their places together, so a
+    // label can stand at a clear place other than the one a search for it alone takes: where
+    // it stands on the spiral and whether its leader is clear of the labels placed before it.
+    struct StandingPlace {
+        std::int64_t step = 0;  // 0: no step of the spiral reaches it
+        int ring = 0;
+        double leaderLength = 0.0;
+        std::optional<LeaderObstacle> obstacle;
+    };
+    std::optional<StandingPlace> standing;  // only when the label does not stand where the search goes
     // Whether the label stands at the place the recomputation gives.
     bool standsThere = false;
 };

@@ -164,10 +164,19 @@ std::vector<std::string> WhyHereLines(const Host& host, const PlacementExplanati
         }
         lines.push_back("  " + std::to_string(clear.candidates.size()) + " places looked at from the first free one on");
     }
-    if (why.labelCell)
-        lines.push_back(why.standsThere ? "the label stands at this place"
-                                        : "the label stands elsewhere: moved since, placed by another rule, "
-                                          "or the sheet changed around it");
+    if (!why.labelCell) return lines;
+    if (why.standsThere) {
+        lines.push_back("the label stands at this place");
+    } else if (why.standing && why.standing->step > 0 && !why.standing->obstacle) {
+        const PlacementExplanation::StandingPlace& place = *why.standing;
+        lines.push_back("the label stands at step " + std::to_string(place.step) + " (ring " +
+                        std::to_string(place.ring) + "), leader " + CoordinateText(place.leaderLength) +
+                        ", clear of the labels placed before it: the area's labels were given their "
+                        "clear places together, and the shorter ones went to labels around it");
+    } else {
+        lines.push_back("the label stands elsewhere: moved since, placed by another rule, "
+                        "or the sheet changed around it");
+    }
     return lines;
 }
 
