@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <limits>
 #include <set>
-#include <utility>
 #include <stdexcept>
+#include <utility>
 
 #include "commands/bucket_grid.h"
 #include "commands/leader_clearance.h"
@@ -35,7 +35,8 @@ struct Option {
 
 bool BoxesTouch(const Range& a, const Range& b) {
     const double t = LeaderClearanceTolerance;
-    return a.low.x <= b.high.x + t && b.low.x <= a.high.x + t && a.low.y <= b.high.y + t && b.low.y <= a.high.y + t;
+    return a.low.x <= b.high.x + t && b.low.x <= a.high.x + t && a.low.y <= b.high.y + t &&
+           b.low.y <= a.high.y + t;
 }
 
 bool Conflict(const Option& a, const Option& b) {
@@ -61,12 +62,14 @@ class OptionGrid {
 public:
     OptionGrid(const std::vector<Option>& options, double bucketSize)
         : options_(options), grid_(bucketSize), seen_(options.size(), 0) {
-        for (std::size_t i = 0; i < options.size(); ++i) grid_.Insert(static_cast<std::uint32_t>(i), Bounds(options[i]));
+        for (std::size_t i = 0; i < options.size(); ++i)
+            grid_.Insert(static_cast<std::uint32_t>(i), Bounds(options[i]));
     }
 
-    // Calls visit(j) once for each option j of another label that conflicts with option i.
-    template <typename Visit>
-    void ForEachConflict(std::size_t i, Visit&& visit) const {
+    // Calls visit(j) once for each option j of another label that conflicts with option i,
+    // among those for which asked(j) holds (asked before the geometry, which costs more).
+    template <typename Asked, typename Visit>
+    void ForEachConflict(std::size_t i, Asked&& asked, Visit&& visit) const {
         if (++stamp_ == 0) {
             std::fill(seen_.begin(), seen_.end(), 0);
             stamp_ = 1;
@@ -75,7 +78,7 @@ public:
         grid_.Visit(Grown(Bounds(a)), [&](std::uint32_t j) {
             if (seen_[j] == stamp_) return;
             seen_[j] = stamp_;
-            if (options_[j].label != a.label && Conflict(a, options_[j])) visit(j);
+            if (options_[j].label != a.label && asked(j) && Conflict(a, options_[j])) visit(j);
         });
     }
 
@@ -96,14 +99,18 @@ private:
 std::vector<std::optional<std::size_t>> AssignClearPlaces(const std::vector<AssignmentLabel>& labels,
                                                           double bucketSize) {
     if (!(bucketSize > 0.0) || !std::isfinite(bucketSize))
-        throw std::invalid_argument("the bucket size of the clear-place assignment must be a number greater than 0");
+        throw std::invalid_argument(
+            "the bucket size of the clear-place assignment must be a number greater than 0");
     std::vector<Option> options;
     std::vector<std::size_t> firstOption(labels.size() + 1, 0);
     for (std::size_t l = 0; l < labels.size(); ++l) {
         firstOption[l] = options.size();
         for (const ClearPlaceOption& o : labels[l].options)
-            options.push_back({l, {labels[l].labelBox.low + o.offset, labels[l].labelBox.high + o.offset},
-                               labels[l].anchor, o.attach, o.leaderLength});
+            options.push_back({l,
+                               {labels[l].labelBox.low + o.offset, labels[l].labelBox.high + o.offset},
+                               labels[l].anchor,
+                               o.attach,
+                               o.leaderLength});
     }
     firstOption[labels.size()] = options.size();
     const OptionGrid grid(options, bucketSize);
@@ -120,11 +127,12 @@ std::vector<std::optional<std::size_t>> AssignClearPlaces(const std::vector<Assi
     std::vector<std::size_t> touched;
     const auto harm = [&](std::size_t i) {
         touched.clear();
-        grid.ForEachConflict(i, [&](std::size_t j) {
-            const std::size_t m = options[j].label;
-            if (done[m] || !alive[j]) return;
-            if (taken[m]++ == 0) touched.push_back(m);
-        });
+        grid.ForEachConflict(
+            i, [&](std::size_t j) { return alive[j] && !done[options[j].label]; },
+            [&](std::size_t j) {
+                const std::size_t m = options[j].label;
+                if (taken[m]++ == 0) touched.push_back(m);
+            });
         double sum = 0.0;
         for (const std::size_t m : touched) {
             sum += static_cast<double>(taken[m]) / static_cast<double>(left[m]);
@@ -137,8 +145,10 @@ std::vector<std::optional<std::size_t>> AssignClearPlaces(const std::vector<Assi
     // label left with none is given up.
     std::set<std::pair<std::size_t, std::size_t>> open;
     for (std::size_t l = 0; l < labels.size(); ++l)
-        if (left[l] > 0) open.insert({left[l], l});
-        else done[l] = 1;
+        if (left[l] > 0)
+            open.insert({left[l], l});
+        else
+            done[l] = 1;
     while (!open.empty()) {
         const std::size_t l = open.begin()->second;
         open.erase(open.begin());
@@ -157,14 +167,17 @@ std::vector<std::optional<std::size_t>> AssignClearPlaces(const std::vector<Assi
         }
         chosen[l] = *best - firstOption[l];
         done[l] = 1;
-        grid.ForEachConflict(*best, [&](std::size_t j) {
-            const std::size_t m = options[j].label;
-            if (!alive[j] || done[m]) return;
-            alive[j] = 0;
-            open.erase({left[m], m});
-            if (--left[m] > 0) open.insert({left[m], m});
-            else done[m] = 1;
-        });
+        grid.ForEachConflict(
+            *best, [&](std::size_t j) { return alive[j] && !done[options[j].label]; },
+            [&](std::size_t j) {
+                const std::size_t m = options[j].label;
+                alive[j] = 0;
+                open.erase({left[m], m});
+                if (--left[m] > 0)
+                    open.insert({left[m], m});
+                else
+                    done[m] = 1;
+            });
     }
 
     return chosen;
