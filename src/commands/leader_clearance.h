@@ -106,6 +106,7 @@ private:
     mutable std::vector<std::uint32_t> seen_;
     mutable std::uint32_t query_ = 0;
     mutable std::vector<std::uint32_t> recent_;  // the obstacles FirstObstacle found last, latest first
+    mutable std::uint32_t lastTouched_ = static_cast<std::uint32_t>(-1);  // the body BodyTouchesBody found last
     std::size_t leaders_ = 0;
     std::size_t bodies_ = 0;
 };

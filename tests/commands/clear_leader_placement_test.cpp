@@ -214,6 +214,8 @@ TEST(LeaderClearance, NamesEveryLabelAcrossALeaderAndForgetsTheOnesTakenOut) {
         clearance.AddBody(12, {{45, -1, 0}, {55, 1, 0}});
         clearance.AddLeader(13, {{90, 5, 0}, {95, 20, 0}, {95, -20, 0}});
         clearance.AddLeader(14, {{0, 0, 0}, {0, 30, 0}});  // shares the anchor: a fan, not a crossing
+        // Asked before the removal too: a body found once must not be remembered past it.
+        EXPECT_TRUE(clearance.BodyTouchesBody({{54, -1, 0}, {60, 1, 0}}));
         for (const ElementId cell : c.removed) clearance.Remove(cell);
         EXPECT_EQ(clearance.AllObstacles({0, 0, 0}, {100, 0, 0}), c.across);
         EXPECT_EQ(clearance.FirstObstacle({0, 0, 0}, {100, 0, 0}).has_value(), !c.across.empty());
