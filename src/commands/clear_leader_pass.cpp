@@ -37,7 +37,8 @@ std::string ComponentName(const Host& host, const Element& component) {
 // The cell CreateLabelCell just added for `drawn` (moved body, leader last): the host gives
 // its caller no id, so it is found again under the body, by its origin and leader, which no
 // other label shares.
-Element FindAddedCell(Host& host, const std::vector<Element>& drawn, const Range& movedBox, const Point& anchor) {
+Element FindAddedCell(Host& host, const std::vector<Element>& drawn, const Range& movedBox,
+                      const Point& anchor) {
     FenceModesGuard modes(host, OverlapFenceModes);
     host.ClearFence();
     host.DefineFenceFromPoints(ProbeCorners(movedBox, Point{}), 1);
@@ -61,8 +62,8 @@ Element FindAddedCell(Host& host, const std::vector<Element>& drawn, const Range
 std::string ClearLeaderFallbackMessage(const std::vector<std::string>& components) {
     if (components.empty()) return "";
     std::string text = "Clear-leader placement: " + std::to_string(components.size()) +
-                       (components.size() == 1 ? " label has" : " labels have") +
-                       " no clear place within " + std::to_string(ClearLeaderExtraRings) +
+                       (components.size() == 1 ? " label has" : " labels have") + " no clear place within " +
+                       std::to_string(ClearLeaderExtraRings) +
                        " rings beyond the first free place and stand at the first free place: ";
     for (std::size_t i = 0; i < components.size() && i < NamedInMessage; ++i)
         text += (i ? ", " : "") + components[i];
@@ -97,6 +98,7 @@ ClearLeaderRequest ClearLeaderPass::Request(std::size_t index) const {
     request.anchor = label.anchor;
     request.step = module_.settings.StepDistance;
     request.area = area_;
+    request.blockedBefore = label.blockedBefore;
     return request;
 }
 
@@ -130,9 +132,11 @@ std::vector<std::size_t> ClearLeaderPass::PlaceAssigned(const std::vector<std::s
         const std::size_t i = pending[k];
         found[k] = FindClearPlaceOptions(host, clearance_, Request(i));
         probes[i] += found[k].probes;
+        labels_[i].blockedBefore = found[k].firstFreeStep;
         assignment[k] = {labels_[i].anchor, labels_[i].labelBox, found[k].options};
     }
-    const std::vector<std::optional<std::size_t>> chosen = AssignClearPlaces(assignment, BucketSize(module_.settings));
+    const std::vector<std::optional<std::size_t>> chosen =
+        AssignClearPlaces(assignment, BucketSize(module_.settings));
 
     std::vector<std::size_t> unplaced;
     for (std::size_t k = 0; k < pending.size(); ++k) {
@@ -150,7 +154,8 @@ std::vector<std::size_t> ClearLeaderPass::PlaceAssigned(const std::vector<std::s
         {
             FenceModesGuard modes(host, OverlapFenceModes);
             ++probes[i];
-            stands = !clearance_.BodyTouchesBody(moved) && !clearance_.FirstObstacle(label.anchor, option.attach) &&
+            stands = !clearance_.BodyTouchesBody(moved) &&
+                     !clearance_.FirstObstacle(label.anchor, option.attach) &&
                      ProbeIsFree(host, label.labelBox, option.offset);
         }
         if (!stands) {
@@ -172,13 +177,15 @@ void ClearLeaderPass::Draw(std::size_t index) {
     ClearLeaderLabel& label = labels_.at(index);
     std::vector<Element> drawn = label.body;
     CreateLabelCell(module_, drawn, label.place.search.offset, label.anchor, Point{}, label.origin);
-    const Range moved{label.labelBox.low + label.place.search.offset, label.labelBox.high + label.place.search.offset};
+    const Range moved{label.labelBox.low + label.place.search.offset,
+                      label.labelBox.high + label.place.search.offset};
     label.cell = FindAddedCell(module_.host, drawn, moved, label.anchor);
     clearance_.AddLabel(module_.host, label.cell.id, label.cell.Cell().components);
 }
 
 std::int64_t ClearLeaderPass::Fallbacks() const {
-    return std::count_if(labels_.begin(), labels_.end(), [](const ClearLeaderLabel& l) { return !l.place.clear; });
+    return std::count_if(labels_.begin(), labels_.end(),
+                         [](const ClearLeaderLabel& l) { return !l.place.clear; });
 }
 
 }  // namespace zkl

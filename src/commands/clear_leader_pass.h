@@ -26,7 +26,9 @@ struct ClearLeaderLabel {
     Point anchor;
     LabelOrigin origin;
     ClearLeaderPlace place;  // set by Finish
-    Element cell;            // the label cell as it stands on the sheet, id included; set by Finish
+    std::int64_t blockedBefore =
+        0;         // the steps before the first free place on the sheet without this pass's labels
+    Element cell;  // the label cell as it stands on the sheet, id included; set by Finish
 };
 
 class ClearLeaderPass {
@@ -52,7 +54,8 @@ private:
     ClearLeaderRequest Request(std::size_t label) const;
     // One round of the assignment over the labels still without a place, on the sheet as it
     // stands; places those it can and returns the others. Adds the probes made to `probes`.
-    std::vector<std::size_t> PlaceAssigned(const std::vector<std::size_t>& pending, std::vector<std::int64_t>& probes);
+    std::vector<std::size_t> PlaceAssigned(const std::vector<std::size_t>& pending,
+                                           std::vector<std::int64_t>& probes);
     // Adds the cell of a label whose place is set, and learns it.
     void Draw(std::size_t label);
 

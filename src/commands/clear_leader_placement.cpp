@@ -29,7 +29,8 @@ bool PointInPolygon2d(const Point& p, const std::vector<Point>& polygon) {
     for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
         const Point& a = polygon[i];
         const Point& b = polygon[j];
-        if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x) inside = !inside;
+        if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x)
+            inside = !inside;
     }
     return inside;
 }
@@ -38,13 +39,15 @@ double PointSegmentDistance2d(const Point& p, const Point& a, const Point& b) {
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
     const double squared = dx * dx + dy * dy;
-    const double t = squared > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / squared, 0.0, 1.0) : 0.0;
+    const double t =
+        squared > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / squared, 0.0, 1.0) : 0.0;
     return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
 }
 
 bool NearPolygonEdge(const Point& p, const std::vector<Point>& polygon, double tolerance) {
     for (std::size_t i = 0; i < polygon.size(); ++i)
-        if (PointSegmentDistance2d(p, polygon[i], polygon[(i + 1) % polygon.size()]) <= tolerance) return true;
+        if (PointSegmentDistance2d(p, polygon[i], polygon[(i + 1) % polygon.size()]) <= tolerance)
+            return true;
     return false;
 }
 
@@ -52,7 +55,8 @@ bool NearPolygonEdge(const Point& p, const std::vector<Point>& polygon, double t
 // v lies nearer the anchor than |v| minus this, which bounds every later ring's leaders.
 double FarthestCorner2d(const Range& box, const Point& anchor) {
     return std::max({Distance2d(anchor, box.low), Distance2d(anchor, box.high),
-                     Distance2d(anchor, {box.high.x, box.low.y, 0}), Distance2d(anchor, {box.low.x, box.high.y, 0})});
+                     Distance2d(anchor, {box.high.x, box.low.y, 0}),
+                     Distance2d(anchor, {box.low.x, box.high.y, 0})});
 }
 
 Range Moved(const Range& box, const Point& by) { return {box.low + by, box.high + by}; }
@@ -133,18 +137,22 @@ ClearLeaderPlace FindClearLeaderPlace(Host& host, const LeaderClearance& clearan
         place.leaderLength = Distance(request.anchor, attach);
         if (best && place.leaderLength >= best->length) {
             place.verdict = CandidateVerdict::NotShorter;
-        } else if (request.area && !BoxInsidePolygon2d(Moved(request.labelBox, place.offset), *request.area)) {
+        } else if (request.area &&
+                   !BoxInsidePolygon2d(Moved(request.labelBox, place.offset), *request.area)) {
             place.verdict = CandidateVerdict::OutsideArea;
         } else if (clearance.BodyTouchesBody(Moved(request.labelBox, place.offset))) {
             place.verdict = CandidateVerdict::TouchesBody;
         } else if ((place.obstacle = clearance.FirstObstacle(request.anchor, attach))) {
-            place.verdict = place.obstacle->kind == LeaderObstacle::Kind::Leader ? CandidateVerdict::MeetsLeader
-                                                                                 : CandidateVerdict::MeetsBody;
-        } else if (!knownFree && (++result.search.probes, !ProbeIsFree(host, request.labelBox, place.offset))) {
+            place.verdict = place.obstacle->kind == LeaderObstacle::Kind::Leader
+                                ? CandidateVerdict::MeetsLeader
+                                : CandidateVerdict::MeetsBody;
+        } else if (!knownFree &&
+                   (++result.search.probes, !ProbeIsFree(host, request.labelBox, place.offset))) {
             place.verdict = CandidateVerdict::NotFree;
         } else {
             place.verdict = CandidateVerdict::Chosen;
-            if (best && best->candidate) result.candidates[*best->candidate].verdict = CandidateVerdict::Superseded;
+            if (best && best->candidate)
+                result.candidates[*best->candidate].verdict = CandidateVerdict::Superseded;
             best = Best{place.offset, place.step, place.leaderLength, std::nullopt};
             if (keepCandidates) best->candidate = result.candidates.size();
         }
@@ -172,6 +180,7 @@ ClearLeaderPlace FindClearLeaderPlace(Host& host, const LeaderClearance& clearan
         }
         if (result.firstFreeStep == 0) {
             result.search.offset = walk.Offset();
+            if (walk.Step() < request.blockedBefore) continue;
             // A place where the body would touch another body is not taken either: the check
             // counts a touch as an overlap, and the fence probe lets it pass. Asked first, as
             // it costs a fraction of a probe and on a crowded sheet rules out many places.

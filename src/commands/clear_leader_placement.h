@@ -44,18 +44,22 @@ struct ClearLeaderRequest {
     double startCount = FreePlaceStartCount;
     // The drawing area's outline (closed polygon, plan) when bodies must stay inside it.
     std::optional<std::vector<Point>> area;
+    // The steps before this one are known to be taken: a search on this sheet before labels
+    // were added found its first free place there, and adding labels frees nothing. They are
+    // walked but not probed, so the first free place and the places beyond stay the same.
+    std::int64_t blockedBefore = 0;
 };
 
 // Why a place the search looked at was or was not taken.
 enum class CandidateVerdict {
-    Chosen,        // clear, and the shortest clear leader found
-    Superseded,    // clear, but a later place had a shorter leader
-    NotFree,       // the probe found something under the body
-    MeetsLeader,   // the leader would meet another label's leader
-    MeetsBody,     // the leader would run through another label's body
-    OutsideArea,   // the body would reach beyond the drawing area
-    TouchesBody,   // the body would touch another label's body
-    NotShorter,    // its leader would be no shorter than a clear one already found
+    Chosen,       // clear, and the shortest clear leader found
+    Superseded,   // clear, but a later place had a shorter leader
+    NotFree,      // the probe found something under the body
+    MeetsLeader,  // the leader would meet another label's leader
+    MeetsBody,    // the leader would run through another label's body
+    OutsideArea,  // the body would reach beyond the drawing area
+    TouchesBody,  // the body would touch another label's body
+    NotShorter,   // its leader would be no shorter than a clear one already found
 };
 
 struct CandidatePlace {

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
-
 #include <string>
 #include <vector>
 
@@ -43,8 +42,8 @@ TEST(ClearLeaderPlacement, TakesTheShortestClearLeaderAmongTheFreePlacesOrFallsB
     // A body of one text, built at the anchor as the pass builds it.
     std::vector<Element> body{MakeText("LABEL", anchor)};
     const std::vector<ClearCase> cases{
-        {"nothing around: the first free place is clear", [](const Point&, const Point&) { return Obstacles{}; },
-         true, false},
+        {"nothing around: the first free place is clear",
+         [](const Point&, const Point&) { return Obstacles{}; }, true, false},
         {"a leader across the first place's leader",
          [](const Point& a, const Point& b) {
              const Point m = Middle(a, b);
@@ -60,8 +59,9 @@ TEST(ClearLeaderPlacement, TakesTheShortestClearLeaderAmongTheFreePlacesOrFallsB
          true, true},
         {"the anchor boxed in by other leaders close round it",
          [](const Point&, const Point&) {
-             return Obstacles{{{{99.9, 99.9, 0}, {100.1, 99.9, 0}, {100.1, 100.1, 0}, {99.9, 100.1, 0}, {99.9, 99.9, 0}}},
-                              {}};
+             return Obstacles{
+                 {{{99.9, 99.9, 0}, {100.1, 99.9, 0}, {100.1, 100.1, 0}, {99.9, 100.1, 0}, {99.9, 99.9, 0}}},
+                 {}};
          },
          false, true},
         {"leaders sharing the anchor are a fan, not a crossing",
@@ -101,7 +101,8 @@ TEST(ClearLeaderPlacement, TakesTheShortestClearLeaderAmongTheFreePlacesOrFallsB
         EXPECT_EQ(place.firstFreeStep, 1);
         ASSERT_FALSE(place.candidates.empty());
         const CandidateVerdict first = place.candidates.front().verdict;
-        EXPECT_EQ(first != CandidateVerdict::Chosen && first != CandidateVerdict::Superseded, c.firstFreeMissed);
+        EXPECT_EQ(first != CandidateVerdict::Chosen && first != CandidateVerdict::Superseded,
+                  c.firstFreeMissed);
         if (!c.clear) {
             EXPECT_EQ(place.step, 1);
             EXPECT_EQ(place.search.offset, place.candidates.front().offset);
@@ -119,15 +120,47 @@ TEST(ClearLeaderPlacement, TakesTheShortestClearLeaderAmongTheFreePlacesOrFallsB
     }
 }
 
+// A search told that the first steps are taken (as a search on the sheet before the pass's
+// labels found) walks them without probing and must end where the full search ends.
+TEST(ClearLeaderPlacement, StepsKnownTakenAreWalkedWithoutProbesToTheSamePlace) {
+    const Point anchor{100, 100, 0};
+    std::vector<Element> body{MakeText("LABEL", anchor)};
+    test::RecordingHost host{cad::Drawing{}};
+    // A square of lines round the anchor blocks the first rings.
+    for (const double r : {3.0, 5.0, 7.0}) {
+        Element ring =
+            MakeShape({anchor + Point{-r, -r, 0}, anchor + Point{r, -r, 0}, anchor + Point{r, r, 0},
+                       anchor + Point{-r, r, 0}, anchor + Point{-r, -r, 0}});
+        host.AddElement(ring);
+    }
+    LeaderClearance clearance(20.0);
+    ClearLeaderRequest request;
+    request.body = &body;
+    request.labelBox = LabelBox(host, body);
+    request.anchor = anchor;
+    request.step = 1.0;
+    const ClearLeaderPlace full = FindClearLeaderPlace(host, clearance, request, false);
+    ASSERT_GT(full.firstFreeStep, 10);
+    for (const std::int64_t known : {std::int64_t{1}, full.firstFreeStep / 2, full.firstFreeStep}) {
+        SCOPED_TRACE(known);
+        request.blockedBefore = known;
+        const ClearLeaderPlace told = FindClearLeaderPlace(host, clearance, request, false);
+        EXPECT_EQ(told.search.offset, full.search.offset);
+        EXPECT_EQ(told.step, full.step);
+        EXPECT_EQ(told.firstFreeStep, full.firstFreeStep);
+        EXPECT_EQ(told.search.probes, full.search.probes - (known - 1));
+    }
+}
+
 TEST(ClearLeaderPlacement, PlacementOptionsReadFirstAndClearInAnyCaseAndNameWhatIsWrong) {
     struct Case {
         const char* text;
         bool valid;
         PlacementRule rule;
     };
-    for (const Case& c : {Case{"first", true, PlacementRule::FirstFree}, Case{" CLEAR ", true, PlacementRule::ClearLeader},
-                          Case{"Clear", true, PlacementRule::ClearLeader}, Case{"bogus", false, {}},
-                          Case{"", false, {}}}) {
+    for (const Case& c :
+         {Case{"first", true, PlacementRule::FirstFree}, Case{" CLEAR ", true, PlacementRule::ClearLeader},
+          Case{"Clear", true, PlacementRule::ClearLeader}, Case{"bogus", false, {}}, Case{"", false, {}}}) {
         SCOPED_TRACE(c.text);
         if (c.valid) {
             EXPECT_EQ(ParsePlacementRule(c.text), c.rule);
@@ -151,8 +184,9 @@ TEST(ClearLeaderPlacement, PlacementOptionsReadFirstAndClearInAnyCaseAndNameWhat
         ReadPlacementOptions(data / "placement_bad.ini");
         ADD_FAILURE() << "accepted";
     } catch (const std::invalid_argument& error) {
-        EXPECT_STREQ(error.what(),
-                     "placement_bad.ini line 3: KEEPLABELSINSIDE: 'maybe' is not 1 or 0 (TRUE/FALSE, YES/NO)");
+        EXPECT_STREQ(
+            error.what(),
+            "placement_bad.ini line 3: KEEPLABELSINSIDE: 'maybe' is not 1 or 0 (TRUE/FALSE, YES/NO)");
     }
 }
 
@@ -241,7 +275,8 @@ TEST(ClearLeaderPlacement, RepairLeavesOneCellPerLabelAndNoBodiesTouching) {
             if (other.id != cell.id) others.AddLabel(session.host, other.id, other.Cell().components);
         const std::vector<Element>& parts = cell.Cell().components;
         for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-            const Range box = parts[i].IsText() ? session.host.TextBox(parts[i]) : session.host.ElementRange(parts[i]);
+            const Range box =
+                parts[i].IsText() ? session.host.TextBox(parts[i]) : session.host.ElementRange(parts[i]);
             EXPECT_FALSE(others.BodyTouchesBody(box)) << "label #" << cell.id;
         }
     }
@@ -307,7 +342,8 @@ TEST(LeaderClearance, AnswersAsAskingEveryItemWouldWhereverTheItemsLie) {
             const double far = c.farItems && q % 40 == 0 ? 1e9 : 0.0;
             const Point s{far + scene.Next(-c.spread, c.spread), scene.Next(-c.spread, c.spread), 0};
             // Some leaders axis-parallel: the bucket walk has a column of its own for them.
-            const Point e = s + (q % 5 == 0 ? Point{0, scene.Next(-60, 60), 0} : Point{scene.Next(-60, 60), scene.Next(-60, 60), 0});
+            const Point e = s + (q % 5 == 0 ? Point{0, scene.Next(-60, 60), 0}
+                                            : Point{scene.Next(-60, 60), scene.Next(-60, 60), 0});
             const bool meets = BruteMeets(s, e, leaders, bodies);
             ASSERT_EQ(clearance.FirstObstacle(s, e).has_value(), meets) << "query " << q;
             ASSERT_EQ(clearance.AllObstacles(s, e).empty(), !meets) << "query " << q;
@@ -331,8 +367,9 @@ AssignmentLabel LabelWithOptions(const Point& anchor, const std::vector<Point>& 
         const Point attach = NearestCorner(moved, anchor);
         label.options.push_back({offset, attach, Distance(anchor, attach), 0});
     }
-    std::stable_sort(label.options.begin(), label.options.end(),
-                     [](const ClearPlaceOption& a, const ClearPlaceOption& b) { return a.leaderLength < b.leaderLength; });
+    std::stable_sort(
+        label.options.begin(), label.options.end(),
+        [](const ClearPlaceOption& a, const ClearPlaceOption& b) { return a.leaderLength < b.leaderLength; });
     return label;
 }
 
@@ -357,10 +394,12 @@ TEST(ClearPlaceAssignment, ChosenPlacesKeepClearOfEachOtherAndTheCrowdedGoFirst)
          {LabelWithOptions({0, 0, 0}, {{0, 3, 0}, {0, -6, 0}}), LabelWithOptions({4, 0, 0}, {{-4, 4, 0}})},
          Choice{1, 0}},
         {"a leader through the other's only body takes the next place",
-         {LabelWithOptions({0, 0, 0}, {{0, 3, 0}, {-16, -8, 0}}), LabelWithOptions({-5, 1, 0}, {{0, 0.5, 0}})},
+         {LabelWithOptions({0, 0, 0}, {{0, 3, 0}, {-16, -8, 0}}),
+          LabelWithOptions({-5, 1, 0}, {{0, 0.5, 0}})},
          Choice{1, 0}},
         {"leaders from one anchor are a fan",
-         {LabelWithOptions({0, 0, 0}, {{0, 3, 0}}), LabelWithOptions({0, 0, 0}, {{0, -5, 0}})}, Choice{0, 0}},
+         {LabelWithOptions({0, 0, 0}, {{0, 3, 0}}), LabelWithOptions({0, 0, 0}, {{0, -5, 0}})},
+         Choice{0, 0}},
         {"a place taken leaves the other label none",
          {LabelWithOptions({0, 0, 0}, {{0, 3, 0}}), LabelWithOptions({1, 0, 0}, {{0, 3, 0}}),
           LabelWithOptions({50, 50, 0}, {})},
@@ -383,13 +422,14 @@ TEST(ClearPlaceAssignment, ChosenPlacesKeepClearOfEachOtherAndTheCrowdedGoFirst)
             for (std::size_t j = 0; j < c.labels.size(); ++j) {
                 if (j == i || !chosen[j]) continue;
                 const ClearPlaceOption& o = c.labels[j].options[*chosen[j]];
-                others.AddBody(j + 1, {c.labels[j].labelBox.low + o.offset, c.labels[j].labelBox.high + o.offset});
+                others.AddBody(j + 1,
+                               {c.labels[j].labelBox.low + o.offset, c.labels[j].labelBox.high + o.offset});
                 others.AddLeader(j + 1, {c.labels[j].anchor, o.attach});
             }
             const ClearPlaceOption& mine = c.labels[i].options[*chosen[i]];
             EXPECT_FALSE(others.FirstObstacle(c.labels[i].anchor, mine.attach)) << "label " << i;
-            EXPECT_FALSE(others.BodyTouchesBody({c.labels[i].labelBox.low + mine.offset,
-                                                 c.labels[i].labelBox.high + mine.offset}))
+            EXPECT_FALSE(others.BodyTouchesBody(
+                {c.labels[i].labelBox.low + mine.offset, c.labels[i].labelBox.high + mine.offset}))
                 << "label " << i;
         }
         if (!c.expected) {
