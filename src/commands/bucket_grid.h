@@ -38,16 +38,10 @@ public:
     // several of them comes once for each.
     template <typename Visitor>
     void Visit(const Range& bounds, Visitor&& visit) const {
-        for (const Entry& item : far_) visit(item);
-        if (cells_.empty()) return;
-        Span s = SpanOf(bounds);
-        s.x0 = std::max(s.x0, x0_);
-        s.y0 = std::max(s.y0, y0_);
-        s.x1 = std::min(s.x1, x0_ + nx_ - 1);
-        s.y1 = std::min(s.y1, y0_ + ny_ - 1);
-        for (std::int64_t y = s.y0; y <= s.y1; ++y)
-            for (std::int64_t x = s.x0; x <= s.x1; ++x)
-                for (const Entry& item : cells_[Cell(x, y)]) visit(item);
+        Find(bounds, [&](const Entry& item) {
+            visit(item);
+            return false;
+        });
     }
 
     // As Visit, but stops as soon as visit(item) returns true; whether one did.

@@ -104,6 +104,12 @@ Point LeaderPreview::AttachPoint(const Point& offset) const {
     return NearestCorner(Moved(box_, offset), anchor_);
 }
 
+void SortShortestLeaderFirst(std::vector<LeaderPlace>& places) {
+    std::sort(places.begin(), places.end(), [](const LeaderPlace& a, const LeaderPlace& b) {
+        return a.length < b.length || (a.length == b.length && a.step < b.step);
+    });
+}
+
 ClearLeaderPlace FindClearLeaderPlace(Host& host, const LeaderClearance& clearance,
                                       const ClearLeaderRequest& request, bool keepCandidates) {
     if (request.body == nullptr || request.body->empty())
@@ -163,13 +169,7 @@ ClearLeaderPlace FindClearLeaderPlace(Host& host, const LeaderClearance& clearan
     // first and tried shortest leader first (equal leaders in walking order): the first that
     // passes is the one the walk would keep, and the leader and body tests, which cost more
     // than the rest of the search, are made only for places shorter than it.
-    struct Place {
-        double length;
-        std::int64_t step;
-        Point offset;
-        Point attach;
-    };
-    std::vector<Place> places;
+    std::vector<LeaderPlace> places;
     while (walk.Next()) {
         if (!keepCandidates && result.firstFreeStep != 0) {
             if (walk.Ring() > lastRing) break;
@@ -201,10 +201,8 @@ ClearLeaderPlace FindClearLeaderPlace(Host& host, const LeaderClearance& clearan
     }
 
     if (!keepCandidates) {
-        std::sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
-            return a.length < b.length || (a.length == b.length && a.step < b.step);
-        });
-        for (const Place& place : places) {
+        SortShortestLeaderFirst(places);
+        for (const LeaderPlace& place : places) {
             if (best && place.length >= best->length) break;
             const Range moved = Moved(request.labelBox, place.offset);
             if (request.area && !BoxInsidePolygon2d(moved, *request.area)) continue;

@@ -71,6 +71,17 @@ struct CandidatePlace {
     std::optional<LeaderObstacle> obstacle;  // MeetsLeader, MeetsBody
 };
 
+// A place of the spiral with the leader it would get. The searches beyond the first free
+// place try them shortest leader first, equal leaders in walking order, so that the first
+// that passes is the one a walk keeping the shortest would keep.
+struct LeaderPlace {
+    double length = 0.0;
+    std::int64_t step = 0;
+    Point offset;
+    Point attach;
+};
+void SortShortestLeaderFirst(std::vector<LeaderPlace>& places);
+
 struct ClearLeaderPlace {
     // offset: the place taken; free: whether it is free; probes: fence probes made.
     FreePlaceSearch search;

@@ -26,13 +26,7 @@ ClearPlaceOptions FindClearPlaceOptions(Host& host, const LeaderClearance& clear
     // Up to the first free place the probe decides, as the first-free rule does. The places
     // of the rings beyond it are then tried shortest leader first, as FindClearLeaderPlace
     // takes them, the cheap tests before the probe.
-    struct Place {
-        double length;
-        std::int64_t step;
-        Point offset;
-        Point attach;
-    };
-    std::vector<Place> places;
+    std::vector<LeaderPlace> places;
     int lastRing = 0;
     while (walk.Next()) {
         if (result.firstFreeStep != 0) {
@@ -49,10 +43,8 @@ ClearPlaceOptions FindClearPlaceOptions(Host& host, const LeaderClearance& clear
         const Point attach = preview.AttachPoint(walk.Offset());
         places.push_back({Distance(request.anchor, attach), walk.Step(), walk.Offset(), attach});
     }
-    std::sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
-        return a.length < b.length || (a.length == b.length && a.step < b.step);
-    });
-    for (const Place& place : places) {
+    SortShortestLeaderFirst(places);
+    for (const LeaderPlace& place : places) {
         if (result.options.size() == limit) break;
         const Range box = Moved(request.labelBox, place.offset);
         if (request.area && !BoxInsidePolygon2d(box, *request.area)) continue;
