@@ -1,7 +1,6 @@
 #include "commands/clear_leader_pass.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "commands/clear_place_assignment.h"
 #include "commands/clear_place_options.h"
@@ -32,29 +31,6 @@ std::string ComponentName(const Host& host, const Element& component) {
         // A component of the active model itself has no attachment name; the number will do.
     }
     return model + " #" + std::to_string(component.id);
-}
-
-// The cell CreateLabelCell just added for `drawn` (moved body, leader last): the host gives
-// its caller no id, so it is found again under the body, by its origin and leader, which no
-// other label shares.
-Element FindAddedCell(Host& host, const std::vector<Element>& drawn, const Range& movedBox,
-                      const Point& anchor) {
-    FenceModesGuard modes(host, OverlapFenceModes);
-    host.ClearFence();
-    host.DefineFenceFromPoints(ProbeCorners(movedBox, Point{}), 1);
-    const std::vector<Element> contents = host.FenceContents();
-    host.ClearFence();
-    for (const Element& element : contents) {
-        if (element.model != ActiveModelId || element.type != ElementType::Cell) continue;
-        const CellGeometry& cell = element.Cell();
-        if (cell.name != LabelCellName || !(cell.origin == anchor) || cell.components.empty()) continue;
-        if (cell.components.back().IsLinear() && drawn.back().IsLinear() &&
-            cell.components.back().Linear().vertices == drawn.back().Linear().vertices)
-            return element;
-    }
-    throw std::logic_error("clear-leader placement cannot find the label cell it has just added at (" +
-                           DoubleToText(anchor.x) + ", " + DoubleToText(anchor.y) +
-                           "); the label cells on this sheet may be corrupt");
 }
 
 }  // namespace
@@ -176,10 +152,9 @@ std::vector<std::size_t> ClearLeaderPass::PlaceAssigned(const std::vector<std::s
 void ClearLeaderPass::Draw(std::size_t index) {
     ClearLeaderLabel& label = labels_.at(index);
     std::vector<Element> drawn = label.body;
-    CreateLabelCell(module_, drawn, label.place.search.offset, label.anchor, Point{}, label.origin);
-    const Range moved{label.labelBox.low + label.place.search.offset,
-                      label.labelBox.high + label.place.search.offset};
-    label.cell = FindAddedCell(module_.host, drawn, moved, label.anchor);
+    const ElementId id =
+        CreateLabelCell(module_, drawn, label.place.search.offset, label.anchor, Point{}, label.origin);
+    label.cell = module_.host.GetElement(ActiveModelId, id);
     clearance_.AddLabel(module_.host, label.cell.id, label.cell.Cell().components);
 }
 
