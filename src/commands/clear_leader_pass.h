@@ -26,8 +26,9 @@ struct ClearLeaderLabel {
     Point anchor;
     LabelOrigin origin;
     ClearLeaderPlace place;  // set by Finish
-    std::int64_t blockedBefore =
-        0;         // the steps before the first free place on the sheet without this pass's labels
+    // The steps before the first free place on the sheet without this pass's labels, which
+    // stay taken however many labels the pass adds.
+    std::int64_t blockedBefore = 0;
     Element cell;  // the label cell as it stands on the sheet, id included; set by Finish
 };
 
