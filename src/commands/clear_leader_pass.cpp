@@ -80,15 +80,12 @@ ClearLeaderRequest ClearLeaderPass::Request(std::size_t index) const {
 
 void ClearLeaderPass::Finish() {
     Host& host = module_.host;
-    std::vector<std::int64_t> probes(labels_.size(), 0);
-    std::vector<std::size_t> pending(labels_.size());
-    for (std::size_t i = 0; i < pending.size(); ++i) pending[i] = i;
-    // One round: a second one over the labels the first left without a place, on the sheet
-    // as it then stood, placed only a few more for a sixth more time.
-    pending = PlaceAssigned(pending, probes);
-    for (const std::size_t i : pending) {
+    // One round of the assignment: a second one over the labels the first left without a
+    // place, on the sheet as it then stood, placed only a few more for a sixth more time.
+    for (const std::size_t i : PlaceAssigned()) {
+        const std::int64_t probesBefore = labels_[i].place.search.probes;
         labels_[i].place = FindClearLeaderPlace(host, clearance_, Request(i));
-        labels_[i].place.search.probes += probes[i];
+        labels_[i].place.search.probes += probesBefore;
         Draw(i);
     }
 
@@ -99,37 +96,35 @@ void ClearLeaderPass::Finish() {
     host.PostMessage({ClearLeaderFallbackMessage(fellBack), "", 12, false});
 }
 
-std::vector<std::size_t> ClearLeaderPass::PlaceAssigned(const std::vector<std::size_t>& pending,
-                                                        std::vector<std::int64_t>& probes) {
+std::vector<std::size_t> ClearLeaderPass::PlaceAssigned() {
     Host& host = module_.host;
-    std::vector<ClearPlaceOptions> found(pending.size());
-    std::vector<AssignmentLabel> assignment(pending.size());
-    for (std::size_t k = 0; k < pending.size(); ++k) {
-        const std::size_t i = pending[k];
-        found[k] = FindClearPlaceOptions(host, clearance_, Request(i));
-        probes[i] += found[k].probes;
-        labels_[i].blockedBefore = found[k].firstFreeStep;
-        assignment[k] = {labels_[i].anchor, labels_[i].labelBox, found[k].options};
+    std::vector<ClearPlaceOptions> found(labels_.size());
+    std::vector<AssignmentLabel> assignment(labels_.size());
+    for (std::size_t i = 0; i < labels_.size(); ++i) {
+        found[i] = FindClearPlaceOptions(host, clearance_, Request(i));
+        labels_[i].blockedBefore = found[i].firstFreeStep;
+        assignment[i] = {labels_[i].anchor, labels_[i].labelBox, found[i].options};
     }
     const std::vector<std::optional<std::size_t>> chosen =
         AssignClearPlaces(assignment, BucketSize(module_.settings));
 
     std::vector<std::size_t> unplaced;
-    for (std::size_t k = 0; k < pending.size(); ++k) {
-        const std::size_t i = pending[k];
+    for (std::size_t i = 0; i < labels_.size(); ++i) {
         ClearLeaderLabel& label = labels_[i];
-        if (!chosen[k]) {
+        label.place = ClearLeaderPlace{};
+        label.place.search.probes = found[i].probes;
+        if (!chosen[i]) {
             unplaced.push_back(i);
             continue;
         }
-        const ClearPlaceOption& option = found[k].options[*chosen[k]];
+        const ClearPlaceOption& option = found[i].options[*chosen[i]];
         const Range moved{label.labelBox.low + option.offset, label.labelBox.high + option.offset};
         // The assignment knows the other labels by their boxes and leaders alone; the fence
         // probe on the sheet as it now stands has the last word, as for every place taken.
         bool stands = false;
         {
             FenceModesGuard modes(host, OverlapFenceModes);
-            ++probes[i];
+            ++label.place.search.probes;
             stands = !clearance_.BodyTouchesBody(moved) &&
                      !clearance_.FirstObstacle(label.anchor, option.attach) &&
                      ProbeIsFree(host, label.labelBox, option.offset);
@@ -138,11 +133,11 @@ std::vector<std::size_t> ClearLeaderPass::PlaceAssigned(const std::vector<std::s
             unplaced.push_back(i);
             continue;
         }
-        label.place = ClearLeaderPlace{};
-        label.place.search = {option.offset, true, probes[i]};
+        label.place.search.offset = option.offset;
+        label.place.search.free = true;
         label.place.clear = true;
         label.place.step = option.step;
-        label.place.firstFreeStep = found[k].firstFreeStep;
+        label.place.firstFreeStep = found[i].firstFreeStep;
         label.place.leaderLength = option.leaderLength;
         Draw(i);
     }

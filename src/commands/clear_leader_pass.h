@@ -53,10 +53,9 @@ public:
 
 private:
     ClearLeaderRequest Request(std::size_t label) const;
-    // One round of the assignment over the labels still without a place, on the sheet as it
-    // stands; places those it can and returns the others. Adds the probes made to `probes`.
-    std::vector<std::size_t> PlaceAssigned(const std::vector<std::size_t>& pending,
-                                           std::vector<std::int64_t>& probes);
+    // The assignment over every label, on the sheet as the pass found it; places those it
+    // can and returns the others, each with the probes made for it so far.
+    std::vector<std::size_t> PlaceAssigned();
     // Adds the cell of a label whose place is set, and learns it.
     void Draw(std::size_t label);
 
