@@ -11,18 +11,20 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:?build folder}" && pwd)
 seconds=${2:-60}
 
-harnesses=(settings_file label_format wildcard sheet_file input_script keyin_arguments)
+harnesses=(settings_file label_format wildcard sheet_file input_script keyin_arguments pcf_file grid_file)
 
 # Inputs no bigger than a user would write keep each run well below the 1 s limit.
 declare -A max_len=(
     [settings_file]=8192 [label_format]=4096 [wildcard]=512
     [sheet_file]=65536 [input_script]=8192 [keyin_arguments]=256
+    [pcf_file]=16384 [grid_file]=2048
 )
 # Files of the repository that make good first inputs.
 declare -A seed_files=(
     [settings_file]="examples/*.ini tests/data/*.ini"
     [sheet_file]="examples/*.json tests/data/*.json"
     [input_script]="examples/*.txt"
+    [pcf_file]="examples/*.pcf tests/data/revision/*.pcf"
 )
 
 # Whatever is found is a fault: sanitizer reports abort, and leaks count.

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <map>
 #include <set>
 #include <utility>
@@ -152,6 +153,12 @@ std::optional<double> Number(std::string_view text) {
         return std::nullopt;
     }
 }
+
+// No plant lies this far from its frame's origin, even in inches; a coordinate beyond it is a
+// damaged file, and would overflow the sums that place and connect components.
+constexpr double FarthestCoordinate = 1e12;
+
+bool WithinReach(double coordinate) { return std::abs(coordinate) <= FarthestCoordinate; }
 
 // "6BW" -> 6 and "BW"; "BW" -> no number and "BW".
 std::pair<std::optional<double>, std::string> NumberAndSuffix(std::string_view token) {
@@ -325,7 +332,8 @@ private:
             const std::vector<std::string_view> tokens = Tokens(value);
             if (tokens.size() >= 3) {
                 const auto x = Number(tokens[0]), y = Number(tokens[1]), z = Number(tokens[2]);
-                if (x && y && z) note_->at = Point{*x, *y, *z};
+                if (x && y && z && WithinReach(*x) && WithinReach(*y) && WithinReach(*z))
+                    note_->at = Point{*x, *y, *z};
             }
         }
         note_->attributes.push_back(attribute);
@@ -343,6 +351,11 @@ private:
             if (!number) {
                 Warn(attribute.line, attribute.keyword + " needs three coordinates, found " +
                                          Quoted(attribute.value) + "; the line is ignored");
+                return;
+            }
+            if (!WithinReach(*number)) {
+                Warn(attribute.line, attribute.keyword + " has the coordinate " + std::string(tokens[i]) +
+                                         ", farther than any plant reaches; the line is ignored");
                 return;
             }
             xyz[i] = *number;
@@ -457,7 +470,9 @@ private:
         std::sort(pipeline.skipped.begin(), pipeline.skipped.end(),
                   [](const Skipped& a, const Skipped& b) { return a.line < b.line; });
         if (pipeline.components.empty() && pipeline.skipped.empty()) {
-            Warn(pipeline.line, "pipeline " + Quoted(pipeline.name) + " has no components");
+            // The lines before any PIPELINE-REFERENCE were warned about where they began.
+            if (pipeline.line > 0)
+                Warn(pipeline.line, "pipeline " + Quoted(pipeline.name) + " has no components");
             return;
         }
         file_.pipelines.push_back(std::move(pipeline));

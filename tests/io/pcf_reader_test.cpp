@@ -488,7 +488,8 @@ TEST(PcfReaderBadInput, ComponentsThatLackPointsAreSkippedWithTheirLineAndTheRes
               "ELBOW\n    END-POINT 0 0 0 50\n    CENTRE-POINT 0 0 0\n    END-POINT 0 0 0 50\n"
               "TEE\n    END-POINT 0 0 0 50\n    BRANCH1-POINT 0 0 9 50\n"
               "ELBOW\n    END-POINT 500 0 0 50\n    END-POINT 576 76 0 50\n"
-              "SUPPORT\n    SKEY 01HG\n");
+              "SUPPORT\n    SKEY 01HG\n"
+              "PIPE\n    END-POINT 0 0 0 50\n    END-POINT 3e26 0 0 50\n");
     const Pipeline& pipeline = file.pipelines[0];
     EXPECT_EQ(Keywords(pipeline), std::vector<std::string>{"PIPE"});
     std::vector<std::pair<int, std::string>> skipped;
@@ -501,11 +502,17 @@ TEST(PcfReaderBadInput, ComponentsThatLackPointsAreSkippedWithTheirLineAndTheRes
                             "its CENTRE-POINT is missing or lies on an end, and no connected component shows "
                             "where its legs meet"},
                            {21, "SUPPORT needs CO-ORDS"},
+                           {23, "PIPE needs two END-POINTs and has 1 END-POINT"},
                        }));
-    ASSERT_EQ(file.warnings.size(), 1u);
-    EXPECT_EQ(file.warnings[0].line, 10);
-    EXPECT_EQ(file.warnings[0].text,
-              "END-POINT needs three coordinates, found \"1oo 0 0 50\"; the line is ignored");
+    std::vector<std::pair<int, std::string>> warnings;
+    for (const Warning& w : file.warnings) warnings.emplace_back(w.line, w.text);
+    EXPECT_EQ(warnings,
+              (std::vector<std::pair<int, std::string>>{
+                  {10, "END-POINT needs three coordinates, found \"1oo 0 0 50\"; the line is ignored"},
+                  {25,
+                   "END-POINT has the coordinate 3e26, farther than any plant reaches; the line is "
+                   "ignored"},
+              }));
 }
 
 }  // namespace
