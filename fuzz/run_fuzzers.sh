@@ -11,18 +11,21 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:?build folder}" && pwd)
 seconds=${2:-60}
 
-harnesses=(settings_file label_format wildcard sheet_file input_script keyin_arguments pcf_file grid_file)
+harnesses=(settings_file label_format wildcard sheet_file input_script keyin_arguments pcf_file grid_file auto_place)
 
 # Inputs no bigger than a user would write keep each run well below the 1 s limit.
 declare -A max_len=(
     [settings_file]=8192 [label_format]=4096 [wildcard]=512
     [sheet_file]=65536 [input_script]=8192 [keyin_arguments]=256
-    [pcf_file]=16384 [grid_file]=2048
+    [pcf_file]=16384 [grid_file]=2048 [auto_place]=65536
 )
+# Harnesses that read a format another harness has the keywords of.
+declare -A dict_of=([auto_place]=sheet_file)
 # Files of the repository that make good first inputs.
 declare -A seed_files=(
     [settings_file]="examples/*.ini tests/data/*.ini"
     [sheet_file]="examples/*.json tests/data/*.json"
+    [auto_place]="examples/*.json tests/data/*.json"
     [input_script]="examples/*.txt"
     [pcf_file]="examples/*.pcf tests/data/revision/*.pcf"
 )
@@ -39,7 +42,8 @@ for harness in "${harnesses[@]}"; do
     binary="$build/fuzz/${harness}_fuzzer"
     log="$build/logs/$harness.log"
     options=("${common[@]}" "-max_len=${max_len[$harness]}" "-artifact_prefix=$build/artifacts/$harness-")
-    [ -f "$root/fuzz/dict/$harness.dict" ] && options+=("-dict=$root/fuzz/dict/$harness.dict")
+    dict="$root/fuzz/dict/${dict_of[$harness]:-$harness}.dict"
+    [ -f "$dict" ] && options+=("-dict=$dict")
 
     # One run per kept input: libFuzzer stops at the first that fails, and each should be
     # reported.

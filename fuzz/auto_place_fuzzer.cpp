@@ -1,0 +1,75 @@
+// Automatic Place and the quality check on any sheet the loader accepts, with the example
+// configuration: by the first free place for inputs of even length, by clear leaders for odd
+// ones. A run may refuse the sheet with an error a user can read; it must not crash, hang or
+// read out of bounds, and the sheet it leaves saves and loads again.
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "cad/cad_host.h"
+#include "commands/automatic_placement.h"
+#include "commands/labeller_commands.h"
+#include "dialog/cls_opm_labeller.h"
+#include "dialog/frm_main.h"
+#include "fuzz_check.h"
+#include "io/sheet_file.h"
+#include "quality/quality_report.h"
+#include "settings/labeller_module.h"
+#include "settings/read_settings_from_dialog.h"
+
+namespace zkl::fuzz {
+namespace {
+
+const std::filesystem::path Folder = "/fuzz/sheets";
+
+// Placement on a sheet that makes no sense must end in an error that says so; an index out
+// of range is the program's own fault, whatever the sheet held.
+void Run(mdlOPM_Labeller& module) {
+    DialogCommands commands = MakeDialogCommands(module);
+    commands.automatic = [&](bool placeDimensions, bool placeLabels) {
+        (void)RunAutomaticPlacement(module, placeDimensions, placeLabels);
+    };
+    clsOPM_Labeller labeller(module, commands);
+    labeller.Start_Labeller();
+    module.dialog->cmdAutoPlace_Click();
+    ItemRows labelItems;
+    ItemRows dimItems;
+    ReadSettingsFromDialog(module, *module.dialog, labelItems, dimItems);
+    (void)CheckAnnotation(module, labelItems);
+}
+
+}  // namespace
+}  // namespace zkl::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace zkl;
+    using namespace zkl::fuzz;
+    cad::Drawing drawing;
+    try {
+        drawing = io::ParseSheet(AsText(data, size), "fuzz.json", Folder);
+    } catch (const io::SheetError&) {
+        return 0;
+    }
+    drawing.macroProjectPath = ZKL_EXAMPLES_DIR "/ZKL_Labeller.mvba";
+    cad::CadHost host(std::move(drawing));
+    mdlOPM_Labeller module(host);
+    module.placement.rule = size % 2 ? PlacementRule::ClearLeader : PlacementRule::FirstFree;
+    try {
+        Run(module);
+    } catch (const std::out_of_range& error) {
+        Fail(std::string("an index out of range: ") + error.what());
+    } catch (const std::exception&) {
+        return 0;
+    }
+    const std::string saved = io::SerializeSheet(host.GetDrawing(), Folder);
+    try {
+        (void)io::ParseSheet(saved, "annotated.json", Folder);
+    } catch (const io::SheetError& error) {
+        Fail(std::string("an annotated sheet does not load: ") + error.what());
+    }
+    return 0;
+}
