@@ -14,14 +14,6 @@
 namespace zkl::fuzz {
 namespace {
 
-std::size_t LineCount(std::string_view text) {
-    std::size_t lines = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) ++lines;
-    }
-    return lines + 1;
-}
-
 std::string Number(double value) {
     char buffer[64];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);

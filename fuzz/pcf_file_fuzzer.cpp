@@ -38,16 +38,8 @@ std::size_t EndsNeeded(io::pcf::Shape shape) {
     }
 }
 
-// Lines as the reader counts them: a CR, an LF or a CR LF ends one.
-int LineCount(std::string_view text) {
-    int lines = 1;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) ++lines;
-    return lines;
-}
-
 void CheckRead(const io::pcf::PcfFile& file, std::string_view text) {
-    const int lines = LineCount(text);
+    const int lines = static_cast<int>(LineCount(text));
     const auto inFile = [&](int line, std::string_view what) {
         Check(line >= 1 && line <= lines, std::string(what) + " has line " + std::to_string(line) +
                                               " outside the file's " + std::to_string(lines));

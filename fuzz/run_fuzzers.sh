@@ -11,16 +11,16 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:?build folder}" && pwd)
 seconds=${2:-60}
 
-harnesses=(settings_file label_format wildcard sheet_file input_script keyin_arguments pcf_file grid_file auto_place)
+harnesses=(settings_file label_format wildcard sheet_file input_script keyin_arguments pcf_file grid_file auto_place session)
 
 # Inputs no bigger than a user would write keep each run well below the 1 s limit.
 declare -A max_len=(
     [settings_file]=8192 [label_format]=4096 [wildcard]=512
     [sheet_file]=65536 [input_script]=8192 [keyin_arguments]=256
-    [pcf_file]=16384 [grid_file]=2048 [auto_place]=65536
+    [pcf_file]=16384 [grid_file]=2048 [auto_place]=65536 [session]=4096
 )
 # Harnesses that read a format another harness has the keywords of.
-declare -A dict_of=([auto_place]=sheet_file)
+declare -A dict_of=([auto_place]=sheet_file [session]=input_script)
 # Files of the repository that make good first inputs.
 declare -A seed_files=(
     [settings_file]="examples/*.ini tests/data/*.ini"
