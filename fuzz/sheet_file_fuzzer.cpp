@@ -1,7 +1,7 @@
 // The sheet loader on any text. A sheet is refused with a SheetError or loaded whole; a
 // loaded sheet must save, its save must load again, and the second save must give the same
 // bytes as the first (the format promises deterministic saves and load-save-load without
-// loss). Every loaded sheet must also render.
+// loss). Every loaded sheet must also render, as a picture, a DXF drawing and a PDF plot.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -10,6 +10,8 @@
 
 #include "fuzz_check.h"
 #include "io/sheet_file.h"
+#include "io/dxf_writer.h"
+#include "io/pdf_renderer.h"
 #include "io/svg_renderer.h"
 
 namespace zkl::fuzz {
@@ -43,5 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (savedAgain != saved)
         Fail("the second save differs from the first:\n" + saved + "\n---\n" + savedAgain);
     (void)io::RenderSvg(drawing);
+    (void)io::RenderDxf(drawing);
+    (void)io::RenderPdf(drawing);
     return 0;
 }
