@@ -1,7 +1,8 @@
 // Automatic Place and the quality check on any sheet the loader accepts, with the example
-// configuration: by the first free place for inputs of even length, by clear leaders for odd
-// ones. A run may refuse the sheet with an error a user can read; it must not crash, hang or
-// read out of bounds, and the sheet it leaves saves and loads again.
+// configuration; the input's length picks the run: by the first free place, by clear
+// leaders, or an update of the annotation the sheet carries (labels of any origin it
+// records). A run may refuse the sheet with an error a user can read; it must not crash,
+// hang or read out of bounds, and the sheet it leaves saves and loads again.
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -11,6 +12,7 @@
 #include <string_view>
 
 #include "cad/cad_host.h"
+#include "commands/annotation_update.h"
 #include "commands/automatic_placement.h"
 #include "commands/labeller_commands.h"
 #include "dialog/cls_opm_labeller.h"
@@ -28,10 +30,13 @@ const std::filesystem::path Folder = "/fuzz/sheets";
 
 // Placement on a sheet that makes no sense must end in an error that says so; an index out
 // of range is the program's own fault, whatever the sheet held.
-void Run(mdlOPM_Labeller& module) {
+void Run(mdlOPM_Labeller& module, bool update) {
     DialogCommands commands = MakeDialogCommands(module);
     commands.automatic = [&](bool placeDimensions, bool placeLabels) {
-        (void)RunAutomaticPlacement(module, placeDimensions, placeLabels);
+        if (update)
+            (void)RunAnnotationUpdate(module, placeDimensions, placeLabels);
+        else
+            (void)RunAutomaticPlacement(module, placeDimensions, placeLabels);
     };
     clsOPM_Labeller labeller(module, commands);
     labeller.Start_Labeller();
@@ -57,9 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     drawing.macroProjectPath = ZKL_EXAMPLES_DIR "/ZKL_Labeller.mvba";
     cad::CadHost host(std::move(drawing));
     mdlOPM_Labeller module(host);
-    module.placement.rule = size % 2 ? PlacementRule::ClearLeader : PlacementRule::FirstFree;
+    module.placement.rule = size % 3 == 1 ? PlacementRule::ClearLeader : PlacementRule::FirstFree;
     try {
-        Run(module);
+        Run(module, size % 3 == 2);
     } catch (const std::out_of_range& error) {
         Fail(std::string("an index out of range: ") + error.what());
     } catch (const std::exception&) {
