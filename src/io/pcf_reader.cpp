@@ -408,7 +408,11 @@ private:
         for (RawPoint& raw : component_->raw) {
             PointLine point = raw.point;
             if (coordinateUnits_ == Units::Inch) point.position = point.position * MillimetresPerInch;
-            if (raw.bore) point.bore = ReadBore(*raw.bore, point.line);
+            if (raw.bore && *raw.bore < 0.0)
+                Warn(point.line,
+                     "bore " + DoubleToText(*raw.bore) + " is below 0; the point is read without a bore");
+            else if (raw.bore)
+                point.bore = ReadBore(*raw.bore, point.line);
             component.points.push_back(std::move(point));
         }
         component_.reset();

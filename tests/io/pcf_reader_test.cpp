@@ -274,7 +274,8 @@ TEST(PcfReaderPoints, BoreAndEndTypeMayBeGluedOrMissing) {
     const PcfFile file = Parse(
         "UNITS-BORE INCH\nUNITS-CO-ORDS MM\nPIPELINE-REFERENCE A\n"
         "FLANGE\n    END-POINT 0 0 0 6BW\n    END-POINT 100 0 0 6 FL\n"
-        "PIPE\n    END-POINT 100 0 0\n    END-POINT 300 0 0 bw\n");
+        "PIPE\n    END-POINT 100 0 0\n    END-POINT 300 0 0 bw\n"
+        "PIPE\n    END-POINT 300 0 0 -6\n    END-POINT 400 0 0 6\n");
     const auto& flange = file.pipelines[0].components[0];
     EXPECT_EQ(flange.ends[0].endType, "BW");
     EXPECT_EQ(flange.ends[1].endType, "FL");
@@ -283,6 +284,13 @@ TEST(PcfReaderPoints, BoreAndEndTypeMayBeGluedOrMissing) {
     EXPECT_FALSE(pipe.ends[0].bore);
     EXPECT_FALSE(pipe.ends[1].bore);
     EXPECT_EQ(pipe.ends[1].endType, "BW");
+    // A negative bore is no size: the point is read without one, and the line is named.
+    const auto& next = file.pipelines[0].components[2];
+    EXPECT_FALSE(next.ends[0].bore);
+    EXPECT_EQ(next.ends[1].bore->nominal, 150);
+    ASSERT_EQ(file.warnings.size(), 1u);
+    EXPECT_EQ(file.warnings[0].line, 11);
+    EXPECT_EQ(file.warnings[0].text, "bore -6 is below 0; the point is read without a bore");
 }
 
 TEST(PcfReaderPoints, AnElbowWithoutAUsableCornerTakesItFromItsNeighbours) {
