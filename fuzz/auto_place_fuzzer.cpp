@@ -5,19 +5,17 @@
 // hang or read out of bounds, and the sheet it leaves saves and loads again.
 #include <cstddef>
 #include <cstdint>
-#include <exception>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "cad/cad_host.h"
+#include "command_checks.h"
 #include "commands/annotation_update.h"
 #include "commands/automatic_placement.h"
 #include "commands/labeller_commands.h"
 #include "dialog/cls_opm_labeller.h"
 #include "dialog/frm_main.h"
-#include "fuzz_check.h"
 #include "io/sheet_file.h"
 #include "quality/quality_report.h"
 #include "settings/labeller_module.h"
@@ -63,18 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cad::CadHost host(std::move(drawing));
     mdlOPM_Labeller module(host);
     module.placement.rule = size % 3 == 1 ? PlacementRule::ClearLeader : PlacementRule::FirstFree;
-    try {
-        Run(module, size % 3 == 2);
-    } catch (const std::out_of_range& error) {
-        Fail(std::string("an index out of range: ") + error.what());
-    } catch (const std::exception&) {
-        return 0;
-    }
-    const std::string saved = io::SerializeSheet(host.GetDrawing(), Folder);
-    try {
-        (void)io::ParseSheet(saved, "annotated.json", Folder);
-    } catch (const io::SheetError& error) {
-        Fail(std::string("an annotated sheet does not load: ") + error.what());
-    }
+    if (!RunsOrRefuses([&] { Run(module, size % 3 == 2); })) return 0;
+    CheckSavesAndLoads(host.GetDrawing(), Folder);
     return 0;
 }

@@ -7,21 +7,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "cad/cad_host.h"
 #include "cad/input_source.h"
+#include "command_checks.h"
 #include "commands/labeller_commands.h"
 #include "dialog/cls_opm_labeller.h"
 #include "dialog/frm_main.h"
-#include "fuzz_check.h"
 #include "io/input_script.h"
 #include "io/sheet_file.h"
 #include "settings/labeller_module.h"
@@ -65,18 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     mdlOPM_Labeller module(host);
     clsOPM_Labeller labeller(module, MakeDialogCommands(module));
     labeller.Start_Labeller();
-    try {
-        (module.dialog.get()->*Commands[data[0] % Commands.size()])();
-    } catch (const std::out_of_range& error) {
-        Fail(std::string("an index out of range: ") + error.what());
-    } catch (const std::exception&) {
-        return 0;
-    }
-    const std::string saved = io::SerializeSheet(host.GetDrawing(), Folder);
-    try {
-        (void)io::ParseSheet(saved, "labelled.json", Folder);
-    } catch (const io::SheetError& error) {
-        Fail(std::string("a labelled sheet does not load: ") + error.what());
-    }
+    if (!RunsOrRefuses([&] { (module.dialog.get()->*Commands[data[0] % Commands.size()])(); })) return 0;
+    CheckSavesAndLoads(host.GetDrawing(), Folder);
     return 0;
 }

@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "io/sheet_file.h"
 #include "io/dxf_writer.h"
 #include "io/pdf_renderer.h"
+#include "io/sheet_file.h"
 #include "io/svg_renderer.h"
 
 namespace zkl::fuzz {
