@@ -172,6 +172,16 @@ TEST(PcfReaderBlocks, PipelinesStartInColumnOneAndKeepTheirNamesAsWritten) {
     EXPECT_TRUE(file.warnings.empty()) << file.warnings[0].text;
 }
 
+TEST(PcfReaderBlocks, AMessageBeforeAnyPipelineIsWarnedAboutOnceAtItsLine) {
+    const PcfFile file = Parse(Header +
+                               "MESSAGE-SQUARE\n    TEXT see note\nPIPELINE-REFERENCE A\n"
+                               "PIPE\n    END-POINT 0 0 0 50\n    END-POINT 100 0 0 50\n");
+    ASSERT_EQ(file.pipelines.size(), 1u);
+    EXPECT_EQ(file.pipelines[0].name, "A");
+    ASSERT_EQ(file.warnings.size(), 1u);
+    EXPECT_EQ(file.warnings[0].line, 4);
+}
+
 TEST(PcfReaderBlocks, UnknownKeywordsAreKeptAndMaterialsEndTheComponents) {
     const PcfFile file =
         Parse(Header +
