@@ -25,9 +25,10 @@ SANITIZE_BUILD ?= build-sanitize
 SANITIZE_JOBS ?= 2
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
 
-# The fuzzers (docs/fuzzing.md): each harness runs FUZZ_SECONDS in turn.
+# The fuzzers (docs/fuzzing.md): each harness (or those FUZZ_HARNESSES names) runs FUZZ_SECONDS in turn.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_HARNESSES ?=
 FUZZ_JOBS ?= 2
 
 .PHONY: all deps fuzz-deps configure build demo test test-interop bench test-sanitize fuzz-build fuzz gui screenshot test-slurm clean format
@@ -106,7 +107,7 @@ fuzz-build: fuzz-deps
 	@cmake --build $(FUZZ_BUILD) -j $(FUZZ_JOBS) --target zkl_fuzzers
 
 fuzz: fuzz-build
-	@fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	@fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_HARNESSES)
 
 # The batch recipe's Slurm job array on a Slurm started on this machine (docs/batch.md).
 test-slurm: build

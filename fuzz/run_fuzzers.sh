@@ -4,7 +4,7 @@
 # harness runs even when an earlier one failed, so one report shows all faults; the exit
 # status is 1 when any failed.
 #
-#   fuzz/run_fuzzers.sh BUILD_FOLDER SECONDS
+#   fuzz/run_fuzzers.sh BUILD_FOLDER SECONDS [HARNESS ...]   (every harness when none is named)
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,6 +12,7 @@ build=$(cd "${1:?build folder}" && pwd)
 seconds=${2:-60}
 
 harnesses=(settings_file label_format wildcard sheet_file input_script keyin_arguments pcf_file grid_file auto_place session)
+[ $# -gt 2 ] && harnesses=("${@:3}")
 
 # Inputs no bigger than a user would write keep each run well below the 1 s limit.
 declare -A max_len=(
